@@ -1,0 +1,17 @@
+# belvora_area(<name> DIR <dir> [DEPS <targets...>])
+# One static library per architectural area, built from every .cpp in DIR.
+# The link graph keeps the layering honest: an area can only use what it names.
+function(belvora_area name)
+  cmake_parse_arguments(A "" "DIR" "DEPS" ${ARGN})
+  file(GLOB _sources CONFIGURE_DEPENDS "${A_DIR}/*.cpp")
+  if(_sources)
+    add_library(${name} STATIC ${_sources})
+    target_include_directories(${name} PUBLIC ${BELVORA_LIBRARY_DIR} ${BELVORA_LIBRARY_DIR}/include)
+    target_link_libraries(${name} PUBLIC ${A_DEPS})
+    target_compile_definitions(${name} PRIVATE BELVORA_BUILDING_LIBRARY)
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${BELVORA_LIBRARY_DIR} ${BELVORA_LIBRARY_DIR}/include)
+    target_link_libraries(${name} INTERFACE ${A_DEPS})
+  endif()
+endfunction()

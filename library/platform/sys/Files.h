@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace belvora::sys {
+
+// Whole-file helpers. Failures throw std::system_error whose what() names
+// the path and the system's description.
+std::string readFile(const std::string& path);
+bool fileExists(const std::string& path);
+bool isDirectory(const std::string& path);
+
+// Writes through a temporary file in the same folder and renames it over the
+// target, so a failed write leaves an existing file as it was.
+void writeFileAtomically(const std::string& path, std::string_view bytes);
+
+// $TMPDIR, else /tmp.
+std::string tempDir();
+// A private per-user folder (mode 0700) inside tempDir(), created on demand.
+std::string privateWorkDir();
+// $USER, else the account name of the process.
+std::string userName();
+// Folder of the running program (/proc/self/exe).
+std::string programDir();
+
+// Opens a file, folder or web address with xdg-open, without a shell and
+// without waiting. Returns false when the helper could not be started.
+bool openExternal(const std::string& target);
+// Starts a program with an argument vector, without a shell and without waiting.
+bool startProgram(const std::vector<std::string>& argv);
+
+}  // namespace belvora::sys

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# The whole test suite: dependencies, a warnings-as-errors build with every
+# test (SQLite, PostgreSQL through ODBC, corpus, validation), a sanitizer
+# build with the same tests, the format check and a short fuzz run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+
+jobs=$(nproc)
+export BELVORA_UI=console
+
+# A private PostgreSQL server for the ODBC tests, stopped again on exit.
+eval "$(bash scripts/postgres.sh start)"
+trap 'bash scripts/postgres.sh stop >/dev/null 2>&1 || true' EXIT
+export BELVORA_REQUIRE_PG=1
+
+echo "== build"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -Wno-dev >/dev/null
+cmake --build build -j"$jobs"
+echo "== tests"
+ctest --test-dir build --output-on-failure -j"$jobs" --timeout 600
+
+echo "== sanitizer build (address, undefined)"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBELVORA_SANITIZE=ON \
+  -DBELVORA_BUILD_BENCH=OFF -Wno-dev >/dev/null
+cmake --build build-asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 900 -LE slow
+
+echo "== format"
+files=$(git ls-files '*.cpp' '*.h' '*.c')
+if ! clang-format --dry-run --Werror $files; then
+  echo "clang-format: files above need formatting" >&2
+  exit 1
+fi
+
+if [ -f scripts/fuzz.sh ]; then
+  echo "== fuzz"
+  bash scripts/fuzz.sh
+fi
+echo "== all checks passed"
