@@ -1,0 +1,1 @@
+-- Tables for read incoming invoices.
