@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/db/Value.h"
+
+// Small text helpers shared by the SQLite and ODBC back ends.
+namespace belvora::db {
+
+std::string asciiLower(std::string_view s);
+std::string asciiUpper(std::string_view s);
+bool equalsNoCase(std::string_view a, std::string_view b);
+bool endsWithNoCase(std::string_view s, std::string_view suffix);
+bool startsWithNoCase(std::string_view s, std::string_view prefix);
+
+// "yyyy-mm-dd", optionally followed by ' ' or 'T' and "hh:mm[:ss[.fff]]" and a
+// zone suffix (which is ignored). Only real calendar dates are accepted.
+std::optional<Date> parseIsoDate(std::string_view text);
+// "yyyy-mm-dd" when the time of day is midnight, else "yyyy-mm-dd hh:mm:ss".
+std::string formatIsoDate(const Date& d);
+
+// Numbers as databases print them, independent of the process locale.
+std::optional<double> parseReal(std::string_view text);
+std::optional<std::int64_t> parseInteger(std::string_view text);
+
+// A caller-given table name split into its optional schema and the table;
+// throws Error "invalid table name: ..." unless both parts are plain
+// identifiers (ASCII letters, digits and '_').
+struct TableName {
+  std::string schema;
+  std::string table;
+};
+TableName splitTableName(const std::string& name);
+
+}  // namespace belvora::db

@@ -1,0 +1,56 @@
+#include "platform/db/Text.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/db/Connection.h"
+
+namespace belvora::db {
+namespace {
+
+TEST(TextTest, IsoDatesParseWithOptionalTimeAndZone) {
+  EXPECT_EQ(parseIsoDate("2024-02-29"), (Date{2024, 2, 29}));
+  EXPECT_EQ(parseIsoDate("2024-01-15 10:20:30"), (Date{2024, 1, 15, 10, 20, 30}));
+  EXPECT_EQ(parseIsoDate("2024-01-15T10:20"), (Date{2024, 1, 15, 10, 20, 0}));
+  EXPECT_EQ(parseIsoDate("2024-01-15 10:20:30.123+01"), (Date{2024, 1, 15, 10, 20, 30}));
+  EXPECT_EQ(parseIsoDate("2024-01-15 10:20:30Z"), (Date{2024, 1, 15, 10, 20, 30}));
+  for (const char* bad : {"", "2023-02-29", "2024-13-01", "2024-1-5", "15.01.2024", "2024-01-15x",
+                          "2024-01-15 25:00:00", "2024-01-15 10:20:30.", "2024-01-15 10:20:30 foo"})
+    EXPECT_FALSE(parseIsoDate(bad).has_value()) << bad;
+}
+
+TEST(TextTest, DatesFormatWithoutMidnight) {
+  EXPECT_EQ(formatIsoDate(Date{2024, 3, 5}), "2024-03-05");
+  EXPECT_EQ(formatIsoDate(Date{2024, 3, 5, 7, 8, 9}), "2024-03-05 07:08:09");
+}
+
+TEST(TextTest, NumbersParseIndependentOfLocale) {
+  EXPECT_EQ(parseReal("123.45"), 123.45);
+  EXPECT_EQ(parseReal(" -0.5 "), -0.5);
+  EXPECT_EQ(parseReal("1e3"), 1000.0);
+  EXPECT_FALSE(parseReal("12,5").has_value());
+  EXPECT_FALSE(parseReal("").has_value());
+  EXPECT_EQ(parseInteger("-42"), -42);
+  EXPECT_EQ(parseInteger("9223372036854775807"), INT64_MAX);
+  EXPECT_FALSE(parseInteger("9223372036854775808").has_value());
+  EXPECT_FALSE(parseInteger("1.5").has_value());
+}
+
+TEST(TextTest, TableNamesArePlainIdentifiersWithOptionalSchema) {
+  EXPECT_EQ(splitTableName("tblDocuments").table, "tblDocuments");
+  EXPECT_EQ(splitTableName("tblDocuments").schema, "");
+  auto qualified = splitTableName("dbo.tbl_Invoice2");
+  EXPECT_EQ(qualified.schema, "dbo");
+  EXPECT_EQ(qualified.table, "tbl_Invoice2");
+  for (const char* bad : {"", "a.b.c", ".t", "t.", "tbl Documents", "t;DROP TABLE x", "t\"x",
+                          "[tbl]", "tbl-1", "t\xc3\xa4"}) {
+    try {
+      splitTableName(bad);
+      ADD_FAILURE() << "accepted " << bad;
+    } catch (const Error& e) {
+      EXPECT_EQ(std::string(e.what()), std::string("invalid table name: ") + bad);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace belvora::db
