@@ -1,0 +1,40 @@
+#include "model/RequiredFields.h"
+
+#include "platform/db/Connection.h"
+
+namespace belvora::model {
+
+const std::vector<std::string>& RequiredColumns() {
+  static const std::vector<std::string> columns = {
+      "BT1",   "BT2",   "BT3",  "BT9",   "BT20",  "BT21",  "BT27",  "BT31", "BT35",
+      "BT37",  "BT38",  "BT40", "BT41",  "BT43",  "BT44",  "BT81",  "BT84", "BT118",
+      "BT129", "BT130", "BT31", "BT126", "BT131", "BT146", "BT153", "BT155"};
+  return columns;
+}
+
+bool CheckRequiredFields(const db::Cursor* rows, bool hasCurrentRow, std::string& problems,
+                         const std::vector<std::string>& names) {
+  problems.clear();
+  if (rows == nullptr) {
+    problems = "Recordset does not exist or is empty";
+    return false;
+  }
+  if (!hasCurrentRow) {
+    problems = "Recordset contains no data";
+    return false;
+  }
+  bool ok = true;
+  const auto& row = rows->row();
+  for (const auto& name : names) {
+    int index = rows->columnIndex(name);
+    bool missing = index < 0 || static_cast<size_t>(index) >= row.size();
+    if (!missing && !row[static_cast<size_t>(index)].isNull()) continue;
+    if (!problems.empty()) problems += ", ";
+    problems += name;
+    if (missing) problems += " (existiert nicht)";
+    ok = false;
+  }
+  return ok;
+}
+
+}  // namespace belvora::model
