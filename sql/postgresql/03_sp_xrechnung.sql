@@ -1,0 +1,27 @@
+-- Stored-procedure source for PostgreSQL: sp_XRechnung(p) returns the rows of
+-- the view xRechnung for invoice p in line order. Without an invoice number
+-- (NULL, as the library calls it when no selector is given) it returns the
+-- invoice with the lowest number, so that a document never mixes the lines
+-- of several invoices.
+--
+-- The library calls it with the source query "exec sp_XRechnung" and the
+-- invoice number as selector (through ODBC: {call sp_XRechnung(?)}).
+-- Load after 01_xrechnung_tables.sql:
+--   psql -v ON_ERROR_STOP=1 -d yourdb -f 03_sp_xrechnung.sql
+
+CREATE OR REPLACE FUNCTION sp_XRechnung(p text DEFAULT NULL)
+RETURNS SETOF xRechnung
+LANGUAGE plpgsql STABLE
+AS $$
+BEGIN
+  IF p IS NULL THEN
+    RETURN QUERY
+      SELECT * FROM xRechnung
+      WHERE BT1 = (SELECT min(BT1) FROM xRechnung)
+      ORDER BY BT126;
+  ELSE
+    RETURN QUERY
+      SELECT * FROM xRechnung WHERE BT1 = p ORDER BY BT126;
+  END IF;
+END;
+$$;
