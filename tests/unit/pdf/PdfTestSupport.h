@@ -1,0 +1,98 @@
+#pragma once
+
+// qpdf 11: use std::shared_ptr, without the PointerHolder transition warning.
+#ifndef POINTERHOLDER_TRANSITION
+#define POINTERHOLDER_TRANSITION 4
+#endif
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFObjectHandle.hh>
+#include <qpdf/QPDFWriter.hh>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace belvora::test {
+
+inline std::string readAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+inline void writeAll(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+// Builds PDFs with embedded files in shapes that real producers use (and
+// some they should not): flat or nested name trees, unsorted keys, files
+// reachable only through /AF.
+class PdfBuilder {
+ public:
+  PdfBuilder() {
+    pdf_.emptyPDF();
+    pdf_.setSuppressWarnings(true);
+  }
+
+  // A file specification whose embedded stream holds data (Flate-compressed on write).
+  QPDFObjectHandle fileSpec(const std::string& name, const std::string& data) {
+    QPDFObjectHandle stream = pdf_.newStream(data);
+    stream.getDict().replaceKey("/Type", QPDFObjectHandle::newName("/EmbeddedFile"));
+    QPDFObjectHandle ef = QPDFObjectHandle::newDictionary();
+    ef.replaceKey("/F", stream);
+    ef.replaceKey("/UF", stream);
+    QPDFObjectHandle spec = QPDFObjectHandle::newDictionary();
+    spec.replaceKey("/Type", QPDFObjectHandle::newName("/Filespec"));
+    spec.replaceKey("/F", QPDFObjectHandle::newString(name));
+    spec.replaceKey("/UF", QPDFObjectHandle::newUnicodeString(name));
+    spec.replaceKey("/EF", ef);
+    return pdf_.makeIndirectObject(spec);
+  }
+
+  // A name tree leaf holding the pairs in the order given (sorted or not).
+  QPDFObjectHandle leaf(const std::vector<std::pair<std::string, QPDFObjectHandle>>& pairs) {
+    QPDFObjectHandle names = QPDFObjectHandle::newArray();
+    for (const auto& [key, spec] : pairs) {
+      names.appendItem(QPDFObjectHandle::newString(key));
+      names.appendItem(spec);
+    }
+    QPDFObjectHandle node = QPDFObjectHandle::newDictionary();
+    node.replaceKey("/Names", names);
+    return pdf_.makeIndirectObject(node);
+  }
+
+  QPDFObjectHandle node(const std::vector<QPDFObjectHandle>& kids) {
+    QPDFObjectHandle node = QPDFObjectHandle::newDictionary();
+    node.replaceKey("/Kids", QPDFObjectHandle::newArray(kids));
+    return pdf_.makeIndirectObject(node);
+  }
+
+  void setEmbeddedFiles(QPDFObjectHandle treeRoot) {
+    QPDFObjectHandle names = QPDFObjectHandle::newDictionary();
+    names.replaceKey("/EmbeddedFiles", treeRoot);
+    pdf_.getRoot().replaceKey("/Names", names);
+  }
+
+  void setAssociatedFiles(const std::vector<QPDFObjectHandle>& specs) {
+    pdf_.getRoot().replaceKey("/AF", QPDFObjectHandle::newArray(specs));
+  }
+
+  std::string bytes() {
+    QPDFWriter w(pdf_);
+    w.setOutputMemory();
+    w.setCompressStreams(true);
+    w.write();
+    auto buffer = w.getBufferSharedPointer();
+    return std::string(reinterpret_cast<const char*>(buffer->getBuffer()), buffer->getSize());
+  }
+
+ private:
+  QPDF pdf_;
+};
+
+}  // namespace belvora::test
