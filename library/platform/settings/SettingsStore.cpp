@@ -1,0 +1,87 @@
+#include "platform/settings/SettingsStore.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/settings/IniFile.h"
+
+namespace belvora::settings {
+namespace {
+
+// The scrambling key. Changing it makes every stored value unreadable.
+constexpr char kScrambleKey = 'K';
+
+std::string homeDir() {
+  if (const char* h = std::getenv("HOME"); h && *h) return h;
+  if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_dir) return pw->pw_dir;
+  return "/";
+}
+
+void ensureFolder(const std::filesystem::path& dir) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(dir, ec)) return;
+  if (dir.has_parent_path() && dir.parent_path() != dir) ensureFolder(dir.parent_path());
+  if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
+    throw std::system_error(errno, std::generic_category(), "cannot create '" + dir.string() + "'");
+}
+
+void save(bool all) {
+  const SettingValues& v = settingValues();
+  std::filesystem::path file(SettingsFilePath());
+  ensureFolder(file.parent_path());
+  IniFile ini = IniFile::load(file.string());
+  auto put = [&](const char* key, std::string_view value) {
+    ini.set(kSection, key, EscapeIniValue(value));
+  };
+  if (all) {
+    put(kKeyConnection, Scramble(v.connection));
+    put(kKeyDataObject, Scramble(v.dataObject));
+    put(kKeyExportPath, Scramble(v.exportPath));
+  }
+  put(kKeyQueryParameter, v.queryParameter);
+  if (all) put(kKeyImportQuestion, FlagText(v.importQuestion));
+  ini.save(file.string());
+}
+
+}  // namespace
+
+SettingValues& settingValues() {
+  static SettingValues values;
+  return values;
+}
+
+std::string FlagText(bool flag) { return flag ? "True" : "False"; }
+
+std::string Scramble(std::string_view text) {
+  std::string out(text);
+  for (char& c : out)
+    if (c != kScrambleKey) c = static_cast<char>(c ^ kScrambleKey);
+  return out;
+}
+
+std::string SettingsFilePath() {
+  std::filesystem::path base;
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  if (xdg && *xdg == '/')
+    base = xdg;
+  else
+    base = std::filesystem::path(homeDir()) / ".config";
+  return (base / kApplicationName / (std::string(kApplicationName) + ".conf")).string();
+}
+
+void SaveAllSettings() { save(true); }
+void SaveQueryParameterFlag() { save(false); }
+
+std::optional<std::string> ReadStoredSetting(std::string_view key) {
+  auto value = IniFile::load(SettingsFilePath()).get(kSection, key);
+  if (!value) return std::nullopt;
+  return UnescapeIniValue(*value);
+}
+
+}  // namespace belvora::settings

@@ -1,0 +1,63 @@
+#include "reader/StoreDocument.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <fstream>
+#include <system_error>
+
+#include "platform/db/Connection.h"
+
+namespace belvora::reader {
+namespace {
+
+// Straight into the blob: a large invoice is held once, not twice.
+db::Blob readBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in)
+    throw std::system_error(errno ? errno : ENOENT, std::generic_category(),
+                            "cannot open '" + path + "'");
+  auto end = in.tellg();
+  db::Blob bytes(end > 0 ? static_cast<size_t>(end) : 0);
+  in.seekg(0);
+  if (!bytes.empty() &&
+      !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
+    throw std::system_error(errno ? errno : EIO, std::generic_category(),
+                            "cannot read '" + path + "'");
+  return bytes;
+}
+
+}  // namespace
+
+std::string DocumentFileName(const std::string& filePath) {
+  auto slash = filePath.rfind('/');
+  return slash == std::string::npos ? filePath : filePath.substr(slash + 1);
+}
+
+std::string DocumentFileType(const std::string& filePath) {
+  // Three characters, not three bytes: never cut a UTF-8 sequence in half.
+  size_t pos = filePath.size();
+  for (int chars = 0; chars < 3 && pos > 0; ++chars) {
+    --pos;
+    while (pos > 0 && (static_cast<unsigned char>(filePath[pos]) & 0xC0) == 0x80) --pos;
+  }
+  return filePath.substr(pos);
+}
+
+bool StoreDocument(db::Connection& connection, const std::string& table,
+                   const std::string& filePath, const std::string& docType,
+                   const std::string& number) {
+  db::Blob bytes = readBytes(filePath);
+  std::string quoted = connection.resolveTable(table);
+  auto size = static_cast<std::int64_t>(bytes.size());
+  db::Transaction transaction(connection);
+  connection.execute("INSERT INTO " + quoted +
+                         " (DocType, Number, BinaryFile, FileName, FileType, FileSize)"
+                         " VALUES (?, ?, ?, ?, ?, ?)",
+                     {db::Value(docType), db::Value(number), db::Value(std::move(bytes)),
+                      db::Value(DocumentFileName(filePath)), db::Value(DocumentFileType(filePath)),
+                      db::Value(size)});
+  transaction.commit();
+  return true;
+}
+
+}  // namespace belvora::reader
