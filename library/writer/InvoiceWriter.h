@@ -25,7 +25,7 @@ class InvoiceWriter {
   void writeHeader();                 // begins the text
   void writeLineItems();              // walks the lines, keeps what the tax step needs
   void writeTradeParty(bool seller);  // buyer call also writes references and attachments
-  void writeSettlement();             // agreement close, delivery, settlement opening, payment means
+  void writeSettlement();  // agreement close, delivery, settlement opening, payment means
   void writeTaxBreakdown();
   void writeBillingPeriod();
   void writeAllowances();
@@ -34,8 +34,9 @@ class InvoiceWriter {
 
   const std::string& text() const;
 
+  struct State;  // opaque; shared by the section files
+
  private:
-  struct State;
   std::unique_ptr<State> state_;
 };
 
