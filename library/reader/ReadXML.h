@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "platform/xml/Document.h"
 #include "reader/ReaderSettings.h"
 #include "reader/ViewModel.h"
 
@@ -15,6 +16,14 @@ namespace belvora::reader {
 // Syntax of a parsed document: 0 none of these, 1 CII, 2 UBL other than
 // Invoice (CreditNote), 3 UBL Invoice.
 enum Syntax : int { SyntaxNone = 0, SyntaxCII = 1, SyntaxUBL = 2, SyntaxPeppol = 3 };
+
+// Syntax of a parsed document by the namespaces its elements use (an
+// Invoice element wins over aggregate components, which win over CII).
+int TypeOfXML(const xml::Document& doc);
+
+// The message shown for a document that cannot be parsed, in the language
+// ("DE" German, otherwise English), lines separated by CR LF.
+std::string ParseErrorText(const xml::ParseError& error, const std::string& language);
 
 // True when the document was read (also for a document in neither syntax,
 // which leaves the cleared fields). False after a parse error (message shown

@@ -1,0 +1,309 @@
+#include "platform/xml/Document.h"
+
+#include <libxml/entities.h>
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/xmlerror.h>
+
+#include <algorithm>
+#include <climits>
+#include <system_error>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/sys/Files.h"
+
+namespace belvora::xml {
+
+namespace {
+
+// No network, no DTD loading, no entity substitution (XML_PARSE_NOENT would
+// load external entities), no huge-text mode: libxml2 then keeps its limits
+// on text size and entity amplification.
+constexpr int kParseOptions =
+    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_BIG_LINES;
+
+// A failing line longer than this is shown as a window around the column.
+constexpr std::size_t kMaxLineText = 240;
+
+// Expanded entity text allowed for any document; larger documents may expand
+// to ten times their own size.
+constexpr std::size_t kMinEntityExpansion = 1 << 20;
+
+struct ParserCtxtDeleter {
+  void operator()(xmlParserCtxt* ctxt) const noexcept { xmlFreeParserCtxt(ctxt); }
+};
+using ParserCtxtPtr = std::unique_ptr<xmlParserCtxt, ParserCtxtDeleter>;
+
+// What the SAX hooks found that the document must not do.
+struct Refusal {
+  std::string reason;
+  int line = 0;
+  int column = 0;
+};
+
+void ignoreError(void*, xmlError*) {}
+
+void refuse(xmlParserCtxt* ctxt, std::string reason) {
+  auto* refusal = static_cast<Refusal*>(ctxt->_private);
+  if (refusal->reason.empty()) {
+    refusal->reason = std::move(reason);
+    if (ctxt->input != nullptr) {
+      refusal->line = ctxt->input->line;
+      refusal->column = ctxt->input->col;
+    }
+  }
+  xmlStopParser(ctxt);
+}
+
+void onInternalSubset(void* ctx, const xmlChar* name, const xmlChar* externalId,
+                      const xmlChar* systemId) {
+  auto* ctxt = static_cast<xmlParserCtxt*>(ctx);
+  if (externalId != nullptr || systemId != nullptr) {
+    refuse(ctxt, "External DTD is not allowed");
+    return;
+  }
+  xmlSAX2InternalSubset(ctx, name, externalId, systemId);
+}
+
+void onEntityDecl(void* ctx, const xmlChar* name, int type, const xmlChar* publicId,
+                  const xmlChar* systemId, xmlChar* content) {
+  auto* ctxt = static_cast<xmlParserCtxt*>(ctx);
+  if (type == XML_EXTERNAL_GENERAL_PARSED_ENTITY || type == XML_EXTERNAL_GENERAL_UNPARSED_ENTITY ||
+      type == XML_EXTERNAL_PARAMETER_ENTITY || systemId != nullptr || publicId != nullptr) {
+    refuse(ctxt, "External entity \"" + std::string(reinterpret_cast<const char*>(name)) +
+                     "\" is not allowed");
+    return;
+  }
+  xmlSAX2EntityDecl(ctx, name, type, publicId, systemId, content);
+}
+
+void onUnparsedEntityDecl(void* ctx, const xmlChar* name, const xmlChar*, const xmlChar*,
+                          const xmlChar*) {
+  refuse(static_cast<xmlParserCtxt*>(ctx), "External entity \"" +
+                                               std::string(reinterpret_cast<const char*>(name)) +
+                                               "\" is not allowed");
+}
+
+std::string trimmed(std::string text) {
+  const char* blanks = " \t\r\n";
+  const auto begin = text.find_first_not_of(blanks);
+  if (begin == std::string::npos) return {};
+  const auto end = text.find_last_not_of(blanks);
+  return text.substr(begin, end - begin + 1);
+}
+
+// Shows raw input bytes as text: control characters (other than tab) and
+// bytes that are no valid UTF-8 become "?", so a binary file gives a
+// readable message.
+std::string printable(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x80) {
+      out += (c < 32 && c != '\t') || c == 127 ? '?' : static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    const std::size_t length = c >= 0xF0 && c <= 0xF4  ? 4
+                               : c >= 0xE0             ? 3
+                               : c >= 0xC2 && c < 0xE0 ? 2
+                                                       : 0;
+    bool valid = length > 0 && i + length <= bytes.size();
+    for (std::size_t k = 1; valid && k < length; ++k) {
+      valid = (static_cast<unsigned char>(bytes[i + k]) & 0xC0) == 0x80;
+    }
+    if (valid) {
+      out.append(bytes.substr(i, length));
+      i += length;
+    } else {
+      out += '?';
+      ++i;
+    }
+  }
+  return out;
+}
+
+// The text of 1-based line `line` of the input, without its line break.
+std::string lineOf(std::string_view bytes, int line, int column) {
+  if (line <= 0) return {};
+  std::size_t start = 0;
+  for (int current = 1; current < line; ++current) {
+    const auto nl = bytes.find('\n', start);
+    if (nl == std::string_view::npos) return {};
+    start = nl + 1;
+  }
+  auto end = bytes.find('\n', start);
+  if (end == std::string_view::npos) end = bytes.size();
+  std::string_view text = bytes.substr(start, end - start);
+  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  if (text.size() <= kMaxLineText) return printable(text);
+  // A one-line document: show the neighbourhood of the column.
+  std::size_t col = column > 0 ? static_cast<std::size_t>(column - 1) : 0;
+  if (col > text.size()) col = text.size();
+  const std::size_t from = col > kMaxLineText / 2 ? col - kMaxLineText / 2 : 0;
+  std::string window(text.substr(from, kMaxLineText));
+  // Do not cut a UTF-8 sequence in half at either end.
+  auto isContinuation = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
+  while (!window.empty() && isContinuation(window.front())) window.erase(0, 1);
+  std::size_t lead = window.size();
+  while (lead > 0 && isContinuation(window[lead - 1])) --lead;
+  if (lead > 0) {
+    const auto byte = static_cast<unsigned char>(window[lead - 1]);
+    const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+    if (window.size() - (lead - 1) < length) window.erase(lead - 1);
+  }
+  return (from > 0 ? "..." : "") + printable(window) +
+         (from + kMaxLineText < text.size() ? "..." : "");
+}
+
+// Size of an entity's text when expanded, nested references included.
+std::size_t expandedSize(const xmlEntity* ent,
+                         std::unordered_map<const xmlEntity*, std::size_t>& memo) {
+  if (auto it = memo.find(ent); it != memo.end()) return it->second;
+  memo[ent] = 0;  // a reference loop counts nothing (libxml2 refuses loops itself)
+  std::size_t size = 0;
+  std::vector<const xmlNode*> stack;
+  for (const xmlNode* child = ent->children; child != nullptr; child = child->next) {
+    stack.push_back(child);
+  }
+  while (!stack.empty()) {
+    const xmlNode* node = stack.back();
+    stack.pop_back();
+    if (node->type == XML_ENTITY_REF_NODE) {
+      if (const xmlEntity* inner = xmlGetDocEntity(node->doc, node->name)) {
+        size += expandedSize(inner, memo);
+      }
+      continue;
+    }
+    if (node->content != nullptr) size += xmlStrlen(node->content);
+    for (const xmlNode* child = node->children; child != nullptr; child = child->next) {
+      stack.push_back(child);
+    }
+  }
+  memo[ent] = size;
+  return size;
+}
+
+// Internal entities referenced many times can make the text of a small
+// document gigabytes long when it is read (a quadratic blow-up, which
+// libxml2 lets pass). Throws when the expanded text exceeds the limit.
+void checkEntityAmplification(const xmlDoc* doc, std::string_view bytes) {
+  if (doc->intSubset == nullptr || doc->intSubset->entities == nullptr) return;
+  const std::size_t limit = std::max<std::size_t>(kMinEntityExpansion, bytes.size() * 10);
+  std::unordered_map<const xmlEntity*, std::size_t> memo;
+  std::size_t total = 0;
+  const xmlNode* node = xmlDocGetRootElement(doc);
+  std::vector<const xmlNode*> stack{node};
+  while (!stack.empty()) {
+    node = stack.back();
+    stack.pop_back();
+    if (node->type == XML_ENTITY_REF_NODE) {
+      if (const xmlEntity* ent = xmlGetDocEntity(doc, node->name)) total += expandedSize(ent, memo);
+      if (total > limit) {
+        const int line = static_cast<int>(xmlGetLineNo(node));
+        throw ParseError("Entity expansion exceeds the allowed size", line, 0,
+                         lineOf(bytes, line, 0));
+      }
+      continue;
+    }
+    if (node->type != XML_ELEMENT_NODE) continue;
+    for (const xmlNode* child = node->children; child != nullptr; child = child->next) {
+      stack.push_back(child);
+    }
+    for (const xmlAttr* attr = node->properties; attr != nullptr; attr = attr->next) {
+      for (const xmlNode* child = attr->children; child != nullptr; child = child->next) {
+        stack.push_back(child);
+      }
+    }
+  }
+}
+
+}  // namespace
+
+ParseError::ParseError(std::string reason, int line, int column, std::string lineText)
+    : std::runtime_error(reason),
+      reason_(std::move(reason)),
+      line_(line),
+      column_(column),
+      lineText_(std::move(lineText)) {}
+
+Document Document::parseFile(const std::string& path) {
+  std::string bytes;
+  try {
+    bytes = sys::readFile(path);
+  } catch (const std::system_error& e) {
+    throw ParseError(e.what(), 0, 0, "");
+  }
+  return parseMemory(bytes, path);
+}
+
+Document Document::parseMemory(std::string_view bytes, const std::string& name) {
+  static const bool initialised = [] {
+    xmlInitParser();
+    return true;
+  }();
+  (void)initialised;
+
+  if (bytes.size() > static_cast<std::size_t>(INT_MAX)) {
+    throw ParseError("Document is too large", 0, 0, "");
+  }
+  if (bytes.empty()) throw ParseError("Document is empty", 1, 1, "");
+  ParserCtxtPtr ctxt(xmlCreateMemoryParserCtxt(bytes.data(), static_cast<int>(bytes.size())));
+  if (!ctxt) throw ParseError("Out of memory", 0, 0, "");
+  if (ctxt->input != nullptr && ctxt->input->filename == nullptr) {
+    ctxt->input->filename = reinterpret_cast<char*>(xmlStrdup(BAD_CAST name.c_str()));
+  }
+
+  Refusal refusal;
+  ctxt->_private = &refusal;
+  ctxt->sax->serror = ignoreError;
+  ctxt->sax->internalSubset = onInternalSubset;
+  ctxt->sax->entityDecl = onEntityDecl;
+  ctxt->sax->unparsedEntityDecl = onUnparsedEntityDecl;
+  xmlCtxtUseOptions(ctxt.get(), kParseOptions);
+
+  xmlParseDocument(ctxt.get());
+  DocPtr doc(ctxt->myDoc);
+  ctxt->myDoc = nullptr;
+
+  if (!refusal.reason.empty()) {
+    throw ParseError(refusal.reason, refusal.line, refusal.column,
+                     lineOf(bytes, refusal.line, refusal.column));
+  }
+  if (!ctxt->wellFormed || !doc || xmlDocGetRootElement(doc.get()) == nullptr) {
+    const xmlError& err = ctxt->lastError;
+    std::string reason = err.message != nullptr ? trimmed(err.message) : "Document is empty";
+    int line = err.line;
+    int column = err.int2;
+    if (err.message == nullptr && ctxt->input != nullptr) {
+      line = ctxt->input->line;
+      column = ctxt->input->col;
+    }
+    throw ParseError(std::move(reason), line, column, lineOf(bytes, line, column));
+  }
+  checkEntityAmplification(doc.get(), bytes);
+  return Document(std::move(doc));
+}
+
+std::string nodeText(const xmlNode* node) {
+  if (node == nullptr) return {};
+  xmlChar* content = xmlNodeGetContent(node);
+  if (content == nullptr) return {};
+  std::string text(reinterpret_cast<const char*>(content));
+  xmlFree(content);
+  return trimmed(std::move(text));
+}
+
+std::string attribute(const xmlNode* node, const char* name) {
+  if (node == nullptr || node->type != XML_ELEMENT_NODE) return {};
+  xmlChar* value = xmlGetNoNsProp(node, BAD_CAST name);
+  if (value == nullptr) return {};
+  std::string text(reinterpret_cast<const char*>(value));
+  xmlFree(value);
+  return text;
+}
+
+}  // namespace belvora::xml

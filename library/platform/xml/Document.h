@@ -1,0 +1,64 @@
+#pragma once
+
+// A parsed XML document (libxml2) read from a file or from memory. Parsing
+// never touches the network, never loads a DTD and never expands external
+// entities: a document that declares an external entity or an external DTD
+// is refused with a parse error, and nested internal entities that would
+// blow up (an entity bomb) fail fast with libxml2's own parse error.
+
+#include <libxml/tree.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace belvora::xml {
+
+// Why a document could not be parsed: the parser's reason, the position
+// (1-based line and column; 0 when there is none, e.g. a missing file) and
+// the text of the failing line (cut around the column when very long).
+class ParseError : public std::runtime_error {
+ public:
+  ParseError(std::string reason, int line, int column, std::string lineText);
+
+  const std::string& reason() const { return reason_; }
+  int line() const { return line_; }
+  int column() const { return column_; }
+  const std::string& lineText() const { return lineText_; }
+
+ private:
+  std::string reason_;
+  int line_;
+  int column_;
+  std::string lineText_;
+};
+
+struct DocDeleter {
+  void operator()(xmlDoc* doc) const noexcept { xmlFreeDoc(doc); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
+
+class Document {
+ public:
+  // Both throw ParseError. name appears in libxml2's own diagnostics only.
+  static Document parseFile(const std::string& path);
+  static Document parseMemory(std::string_view bytes, const std::string& name = "memory.xml");
+
+  xmlDoc* get() const { return doc_.get(); }
+  // The root element; never null for a parsed document.
+  xmlNode* root() const { return xmlDocGetRootElement(doc_.get()); }
+
+ private:
+  explicit Document(DocPtr doc) : doc_(std::move(doc)) {}
+  DocPtr doc_;
+};
+
+// Text content of a node (element, attribute or text) with leading and
+// trailing white space removed; empty for null.
+std::string nodeText(const xmlNode* node);
+
+// Value of an attribute without namespace; empty when absent.
+std::string attribute(const xmlNode* node, const char* name);
+
+}  // namespace belvora::xml

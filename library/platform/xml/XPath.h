@@ -1,0 +1,63 @@
+#pragma once
+
+// XPath 1.0 over one parsed document. Namespace prefixes come from a
+// declaration string such as "xmlns:rsm='urn:...' xmlns:ram='urn:...'" (the
+// form each reader hands out). Expressions are compiled on first use and
+// kept, so a reader that evaluates "ram:Name" for every line compiles it once.
+// A path without a leading "//" is searched below the given node; one with
+// "//" searches the whole document, as XPath says.
+
+#include <libxml/xpath.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/xml/Document.h"
+
+namespace belvora::xml {
+
+struct XPathContextDeleter {
+  void operator()(xmlXPathContext* ctx) const noexcept { xmlXPathFreeContext(ctx); }
+};
+struct XPathObjectDeleter {
+  void operator()(xmlXPathObject* obj) const noexcept { xmlXPathFreeObject(obj); }
+};
+struct XPathCompDeleter {
+  void operator()(xmlXPathCompExpr* comp) const noexcept { xmlXPathFreeCompExpr(comp); }
+};
+using XPathContextPtr = std::unique_ptr<xmlXPathContext, XPathContextDeleter>;
+using XPathObjectPtr = std::unique_ptr<xmlXPathObject, XPathObjectDeleter>;
+using XPathCompPtr = std::unique_ptr<xmlXPathCompExpr, XPathCompDeleter>;
+
+class XPath {
+ public:
+  // The document must outlive this object.
+  explicit XPath(const Document& doc);
+
+  // Registers every "xmlns:prefix='uri'" of the string (single or double
+  // quotes). A default "xmlns='uri'" is accepted and ignored: XPath 1.0 has
+  // no default namespace for names. Throws std::invalid_argument when the
+  // string is not a list of such declarations.
+  void registerNamespaces(std::string_view declarations);
+
+  // First node the expression selects below context (the document when
+  // null), or null. Throws std::runtime_error for an invalid expression.
+  xmlNode* first(std::string_view expr, const xmlNode* context = nullptr);
+  // All nodes, in document order.
+  std::vector<xmlNode*> all(std::string_view expr, const xmlNode* context = nullptr);
+  // Text of the first node selected; nullopt when nothing is selected.
+  std::optional<std::string> text(std::string_view expr, const xmlNode* context = nullptr);
+
+ private:
+  XPathObjectPtr eval(std::string_view expr, const xmlNode* context);
+
+  const Document& doc_;
+  XPathContextPtr ctx_;
+  std::unordered_map<std::string, XPathCompPtr> compiled_;
+};
+
+}  // namespace belvora::xml
