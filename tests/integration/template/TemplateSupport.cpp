@@ -1,0 +1,302 @@
+#include "TemplateSupport.h"
+
+#include <fcntl.h>
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
+#include <libxml/xpathInternals.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "belvora/clsXRechnung.h"
+
+extern char** environ;
+
+namespace belvora::test::tpl {
+
+namespace fs = std::filesystem;
+
+const std::vector<CatalogueColumn>& Catalogue() {
+  static const std::vector<CatalogueColumn> columns = {
+      {"BT1", Kind::Text, false},     {"BT2", Kind::Date, false},
+      {"BT3", Kind::Text, false},     {"BT9", Kind::Date, false},
+      {"BT10", Kind::Text, false},    {"BT11", Kind::Text, false},
+      {"BT12", Kind::Text, false},    {"BT13", Kind::Text, false},
+      {"BT20", Kind::Text, false},    {"BT21", Kind::Text, false},
+      {"BT22", Kind::Text, false},    {"BT23", Kind::Text, false},
+      {"BT24", Kind::Text, false},    {"BT25", Kind::Text, false},
+      {"BT27", Kind::Text, false},    {"BT31", Kind::Text, false},
+      {"BT34", Kind::Text, false},    {"BT35", Kind::Text, false},
+      {"BT37", Kind::Text, false},    {"BT38", Kind::Text, false},
+      {"BT40", Kind::Text, false},    {"BT41", Kind::Text, false},
+      {"BT42", Kind::Text, false},    {"BT43", Kind::Text, false},
+      {"BT44", Kind::Text, false},    {"BT48", Kind::Text, false},
+      {"BT49", Kind::Text, false},    {"BT50", Kind::Text, false},
+      {"BT52", Kind::Text, false},    {"BT53", Kind::Text, false},
+      {"BT55", Kind::Text, false},    {"BT56", Kind::Text, false},
+      {"BT57", Kind::Text, false},    {"BT58", Kind::Text, false},
+      {"BT72", Kind::Date, false},    {"BT73", Kind::Date, false},
+      {"BT74", Kind::Date, false},    {"BT81", Kind::Text, false},
+      {"BT82", Kind::Text, false},    {"BT83", Kind::Text, false},
+      {"BT84", Kind::Text, false},    {"BT85", Kind::Text, false},
+      {"BT86", Kind::Text, false},    {"BT87", Kind::Text, false},
+      {"BT88", Kind::Text, false},    {"BT89", Kind::Text, false},
+      {"BT90", Kind::Text, false},    {"BT91", Kind::Text, false},
+      {"BT92", Kind::Number, true},   {"BT93", Kind::Number, true},
+      {"BT94", Kind::Number, true},   {"BT95", Kind::Text, true},
+      {"BT96", Kind::Number, true},   {"BT97", Kind::Text, true},
+      {"BT98", Kind::Text, true},     {"BT99", Kind::Number, false},
+      {"BT100", Kind::Number, false}, {"BT101", Kind::Number, false},
+      {"BT102", Kind::Text, false},   {"BT109", Kind::Number, false},
+      {"BT110", Kind::Number, false}, {"BT112", Kind::Number, false},
+      {"BT113", Kind::Number, false}, {"BT114", Kind::Number, false},
+      {"BT115", Kind::Number, false}, {"BT116", Kind::Number, true},
+      {"BT118", Kind::Text, true},    {"BT126", Kind::Integer, true},
+      {"BT129", Kind::Number, true},  {"BT130", Kind::Text, true},
+      {"BT131", Kind::Number, true},  {"BT146", Kind::Number, true},
+      {"BT152", Kind::Number, true},  {"BT153", Kind::Text, true},
+      {"BT154", Kind::Text, true},    {"BT155", Kind::Text, true},
+  };
+  return columns;
+}
+
+TempDir::TempDir() {
+  const char* base = std::getenv("TMPDIR");
+  std::string pattern = std::string(base && *base ? base : "/tmp") + "/belvora-tpl-XXXXXX";
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed for " + pattern);
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::remove_all(path_, ec);
+}
+
+RunResult RunProgram(const std::vector<std::string>& argv, const std::string& stdinFile,
+                     const std::vector<std::string>& env) {
+  RunResult result;
+  char outName[] = "/tmp/belvora-run-XXXXXX";
+  const int outFd = mkstemp(outName);
+  if (outFd < 0) return result;
+  unlink(outName);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, stdinFile.empty() ? "/dev/null" : stdinFile.c_str(),
+                                   O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, outFd, 1);
+  posix_spawn_file_actions_adddup2(&actions, outFd, 2);
+
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  std::vector<std::string> envStrings;
+  for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
+  envStrings.insert(envStrings.end(), env.begin(), env.end());
+  std::vector<char*> envp;
+  for (auto& e : envStrings) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  pid_t pid = 0;
+  const int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc == 0) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  } else {
+    result.output = "cannot start " + argv[0] + ": " + std::strerror(rc);
+  }
+  lseek(outFd, 0, SEEK_SET);
+  char buffer[65536];
+  ssize_t n;
+  while ((n = read(outFd, buffer, sizeof buffer)) > 0) result.output.append(buffer, n);
+  close(outFd);
+  return result;
+}
+
+bool OnPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::stringstream dirs(path ? path : "/usr/bin:/bin");
+  std::string dir;
+  while (std::getline(dirs, dir, ':')) {
+    if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0) return true;
+  }
+  return false;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void CopyFile(const std::string& from, const std::string& to) {
+  fs::copy_file(from, to, fs::copy_options::overwrite_existing);
+}
+
+std::vector<Row> ReadRows(db::Cursor& cursor) {
+  std::vector<std::string> names;
+  for (std::string n : cursor.columns()) {
+    std::transform(n.begin(), n.end(), n.begin(),
+                   [](unsigned char ch) { return std::toupper(ch); });
+    names.push_back(n);
+  }
+  std::vector<Row> rows;
+  while (cursor.next()) {
+    Row row;
+    for (size_t i = 0; i < names.size(); ++i) row[names[i]] = cursor.row()[i];
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+std::vector<Row> ReadRows(db::Connection& c, const std::string& sql,
+                          const std::vector<db::Value>& params) {
+  auto cursor = c.query(sql, params);
+  return ReadRows(*cursor);
+}
+
+std::optional<std::int64_t> Cents(const db::Value& v) {
+  switch (v.kind()) {
+    case db::Value::Kind::Integer:
+      return v.integer() * 100;
+    case db::Value::Kind::Real:
+      return std::llround(v.real() * 100);
+    default:
+      return std::nullopt;
+  }
+}
+
+std::string Text(const db::Value& v) {
+  switch (v.kind()) {
+    case db::Value::Kind::Text:
+      return v.text();
+    case db::Value::Kind::Integer:
+      return std::to_string(v.integer());
+    default:
+      return {};
+  }
+}
+
+std::vector<std::string> InvoiceNumbers(db::Connection& c) {
+  std::vector<std::string> numbers;
+  for (const auto& row : ReadRows(c, "SELECT DISTINCT BT1 FROM VorlageXRechnung ORDER BY BT1"))
+    numbers.push_back(Text(row.at("BT1")));
+  return numbers;
+}
+
+namespace {
+
+// ISO 7064 MOD 97-10 remainder of a text whose letters count as 10..35.
+int Mod97(const std::string& text) {
+  int remainder = 0;
+  for (unsigned char ch : text) {
+    if (std::isdigit(ch)) {
+      remainder = (remainder * 10 + (ch - '0')) % 97;
+    } else if (std::isupper(ch)) {
+      const int value = ch - 'A' + 10;
+      remainder = (remainder * 100 + value) % 97;
+    } else {
+      return -1;
+    }
+  }
+  return remainder;
+}
+
+bool Matches(const std::string& text, const char* pattern) {
+  return std::regex_match(text, std::regex(pattern));
+}
+
+}  // namespace
+
+bool ValidIban(const std::string& iban) {
+  if (!Matches(iban, "[A-Z]{2}[0-9]{2}[A-Z0-9]{11,30}")) return false;
+  if (iban.rfind("DE", 0) == 0 && iban.size() != 22) return false;
+  return Mod97(iban.substr(4) + iban.substr(0, 4)) == 1;
+}
+
+bool ValidGermanVatId(const std::string& id) {
+  if (!Matches(id, "DE[0-9]{9}")) return false;
+  int product = 10;
+  for (int i = 2; i < 10; ++i) {
+    int sum = (id[i] - '0' + product) % 10;
+    if (sum == 0) sum = 10;
+    product = (2 * sum) % 11;
+  }
+  int check = 11 - product;
+  if (check == 10) check = 0;
+  return check == id[10] - '0';
+}
+
+bool ValidLeitwegId(const std::string& id) {
+  if (!Matches(id, "[0-9]{2,12}(-[0-9A-Z]{1,30})?-[0-9]{2}")) return false;
+  std::string body = id.substr(0, id.size() - 3);
+  body.erase(std::remove(body.begin(), body.end(), '-'), body.end());
+  return 98 - Mod97(body + "00") == std::stoi(id.substr(id.size() - 2));
+}
+
+bool ValidCreditorId(const std::string& id) {
+  // DE, two check digits, three characters of business code (not part of
+  // the check), the national identifier of eleven characters.
+  if (!Matches(id, "DE[0-9]{2}[A-Z0-9]{3}0[0-9]{10}")) return false;
+  return 98 - Mod97(id.substr(7) + "DE00") == std::stoi(id.substr(2, 2));
+}
+
+bool ValidBic(const std::string& bic) {
+  return Matches(bic, "[A-Z]{4}[A-Z]{2}[A-Z0-9]{2}([A-Z0-9]{3})?");
+}
+
+Created CreateInvoice(const std::string& folder, const std::string& connection,
+                      const std::string& sql, const std::string& number) {
+  Created result;
+  result.file = folder + "/RG" + number + ".xml";
+  testing::internal::CaptureStderr();
+  {
+    belvora::clsXRechnung x;
+    result.initialised = x.DLL_Init_DB(result.file, connection, sql, number, false);
+    if (result.initialised) result.created = x.CreateXRechnung();
+  }
+  result.messages = testing::internal::GetCapturedStderr();
+  return result;
+}
+
+std::string XPathString(const std::string& documentPath, const std::string& expression) {
+  std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc(
+      xmlReadFile(documentPath.c_str(), nullptr, XML_PARSE_NONET), &xmlFreeDoc);
+  if (!doc) throw std::runtime_error("not well-formed: " + documentPath);
+  std::unique_ptr<xmlXPathContext, decltype(&xmlXPathFreeContext)> ctx(
+      xmlXPathNewContext(doc.get()), &xmlXPathFreeContext);
+  const std::pair<const char*, const char*> ns[] = {
+      {"rsm", "urn:un:unece:uncefact:data:standard:CrossIndustryInvoice:100"},
+      {"ram", "urn:un:unece:uncefact:data:standard:ReusableAggregateBusinessInformationEntity:100"},
+      {"udt", "urn:un:unece:uncefact:data:standard:UnqualifiedDataType:100"}};
+  for (const auto& [prefix, uri] : ns)
+    xmlXPathRegisterNs(ctx.get(), reinterpret_cast<const xmlChar*>(prefix),
+                       reinterpret_cast<const xmlChar*>(uri));
+  const std::string wrapped = "string(" + expression + ")";
+  std::unique_ptr<xmlXPathObject, decltype(&xmlXPathFreeObject)> result(
+      xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(wrapped.c_str()), ctx.get()),
+      &xmlXPathFreeObject);
+  if (!result) throw std::runtime_error("bad XPath: " + expression);
+  return result->stringval ? reinterpret_cast<const char*>(result->stringval) : "";
+}
+
+}  // namespace belvora::test::tpl

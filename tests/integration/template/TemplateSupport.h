@@ -1,0 +1,93 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/db/Connection.h"
+
+// Helpers shared by the template database, PostgreSQL script and validation
+// tests: the column catalogue the template must hold, temporary folders,
+// running tools, reading rows and documents.
+namespace belvora::test::tpl {
+
+enum class Kind { Text, Date, Number, Integer };
+
+struct CatalogueColumn {
+  const char* name;
+  Kind kind;
+  bool perLine;  // differs between the rows of one invoice
+};
+
+// Every business-term column of the creation source, in catalogue order,
+// with the type a real database holds it in.
+const std::vector<CatalogueColumn>& Catalogue();
+
+// A fresh folder below $TMPDIR, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+struct RunResult {
+  int status = -1;     // exit status, -1 when the program could not run
+  std::string output;  // standard output and standard error, interleaved
+};
+
+// Runs a program without a shell. stdinFile (if not empty) becomes its
+// standard input; env entries "NAME=value" are added to the environment.
+RunResult RunProgram(const std::vector<std::string>& argv, const std::string& stdinFile = {},
+                     const std::vector<std::string>& env = {});
+// True when the program is found on PATH.
+bool OnPath(const std::string& program);
+
+std::string ReadBytes(const std::string& path);
+void CopyFile(const std::string& from, const std::string& to);
+
+// One row as column name (upper case) to value.
+using Row = std::map<std::string, db::Value>;
+std::vector<Row> ReadRows(db::Connection& c, const std::string& sql,
+                          const std::vector<db::Value>& params = {});
+std::vector<Row> ReadRows(db::Cursor& cursor);
+
+// Amount of a numeric value in cents (exact for values with at most two
+// decimals); nullopt for NULL or a non-number.
+std::optional<std::int64_t> Cents(const db::Value& v);
+std::string Text(const db::Value& v);
+
+// Invoice numbers of the template table, ascending.
+std::vector<std::string> InvoiceNumbers(db::Connection& c);
+
+// Identifier checks with their check digits.
+bool ValidIban(const std::string& iban);
+bool ValidGermanVatId(const std::string& id);
+bool ValidLeitwegId(const std::string& id);
+bool ValidCreditorId(const std::string& id);
+bool ValidBic(const std::string& bic);
+
+// Creates one invoice of the template through the public API into folder
+// (file RG<number>.xml). Returns the creation result; `file` receives the path.
+struct Created {
+  bool initialised = false;
+  bool created = false;
+  std::string file;
+  std::string messages;  // what the library showed (console: standard error)
+};
+Created CreateInvoice(const std::string& folder, const std::string& connection,
+                      const std::string& sql, const std::string& number);
+
+// Evaluates an XPath 1.0 expression (prefixes rsm, ram, udt) on a CII
+// document and returns string(expression).
+std::string XPathString(const std::string& documentPath, const std::string& expression);
+
+}  // namespace belvora::test::tpl
