@@ -1,1 +1,46 @@
-int main() { return 1; }
+// Start: creates or reads an invoice for office macros and scripts from one
+// pipe-separated parameter string (its arguments joined by one blank).
+//
+//   Start "action=erstellen|outputxml=/tmp/RG1.xml|connect=Data Source=erp.sqlite|sql=..."
+//
+// Exit status: 0 done, 1 the action failed, 2 usage shown, 3 no database.
+#include <exception>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "Actions.h"
+#include "Parameters.h"
+
+namespace {
+
+// Adding an action: declare it in Actions.h and name it here.
+constexpr std::pair<std::string_view, start::Action> kActions[] = {
+    {"ERSTELLEN", &start::ActionErstellen},
+};
+
+std::string joinArguments(int argc, char** argv) {
+  std::string text;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) text += ' ';
+    text += argv[i];
+  }
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    start::Parameters params;
+    if (!start::ParseParameterString(joinArguments(argc, argv), params)) return start::ShowUsage();
+    std::string action = start::Upper(start::GetParameter(&params, "action"));
+    for (const auto& [name, run] : kActions)
+      if (action == name) return run(params);
+    return start::ShowUsage();
+  } catch (const std::exception& e) {
+    std::cerr << "[Start] 1 " << e.what() << '\n';
+    return start::kExitFailed;
+  }
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+#include "Parameters.h"
+
+namespace start {
+
+// Exit statuses of Start.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailed = 1;      // the action could not be done
+inline constexpr int kExitUsage = 2;       // no usable parameter string or action
+inline constexpr int kExitNoDatabase = 3;  // the database could not be opened
+
+// An action of the parameter string; returns the exit status.
+using Action = int (*)(const Parameters& params);
+
+int ActionErstellen(const Parameters& params);
+
+// The usage text on standard error; returns kExitUsage.
+int ShowUsage();
+// The main window's label; without a window it goes to standard error.
+void ShowLabel(const std::string& text);
+
+}  // namespace start

@@ -1,0 +1,84 @@
+// Opening and closing the data source of a creation session.
+#include <chrono>
+#include <optional>
+#include <stdexcept>
+
+#include "platform/settings/SettingsStore.h"
+#include "platform/ui/Interaction.h"
+#include "reader/ReaderSettings.h"
+#include "session/ErrorReport.h"
+#include "session/Messages.h"
+#include "session/SessionValues.h"
+#include "session/clsXRechnung_Impl.h"
+
+namespace belvora {
+namespace {
+
+constexpr std::chrono::seconds kConnectionTimeout{10};
+
+std::string trimBlanks(const std::string& s) {
+  auto first = s.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+bool isSelect(const std::string& sql) {
+  if (sql.size() < 6) return false;
+  static constexpr char kSelect[] = "SELECT";
+  for (size_t i = 0; i < 6; ++i)
+    if ((sql[i] & ~0x20) != kSelect[i]) return false;
+  return true;
+}
+
+std::unique_ptr<db::Cursor> runSourceQuery(db::Connection& connection) {
+  const auto& session = session::sessionValues();
+  if (isSelect(session.SQL)) {
+    // The selector is bound, never pasted into the statement.
+    if (session.ParameterString.empty()) return connection.query(session.SQL);
+    return connection.query(session.SQL + " WHERE BT1=?", {db::Value(session.ParameterString)});
+  }
+  auto blank = session.SQL.find(' ');
+  std::string procedure = blank == std::string::npos ? "" : trimBlanks(session.SQL.substr(blank));
+  if (procedure.empty())
+    throw db::Error("The source query names no stored procedure (expected \"exec <name>\"): \"" +
+                    session.SQL + "\"");
+  std::optional<std::string> selector;
+  if (!session.ParameterString.empty()) selector = session.ParameterString;
+  return connection.callProcedure(procedure, selector);
+}
+
+}  // namespace
+
+bool clsXRechnung::Impl::openSource() {
+  lines.reset();
+  hasRow = false;
+  try {
+    connection = db::open(reader::processReaderSettings().connection, kConnectionTimeout);
+    lines = runSourceQuery(*connection);
+    hasRow = lines->next();
+    return hasRow;
+  } catch (const std::exception& e) {
+    lines.reset();
+    connection.reset();
+    ui::current().message(session::text::kTitleNote, session::ConnectFailedText(e.what()),
+                          ui::Icon::Information);
+    return false;
+  }
+}
+
+void clsXRechnung::Impl::closeSource() noexcept {
+  writer.reset();
+  lines.reset();
+  connection.reset();
+  hasRow = false;
+  sourceReady = false;
+  if (!sessionStarted) return;
+  try {
+    settings::SaveAllSettings();
+  } catch (...) {
+    // The settings are a record of the last use; an unwritable
+    // configuration folder must not turn a finished invoice into a failure.
+  }
+}
+
+}  // namespace belvora
