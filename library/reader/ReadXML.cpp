@@ -101,7 +101,7 @@ bool readCii(xml::XPath& xp, ViewModel& v, const ReaderSettings& s, const std::s
 void readUblHeader(xml::XPath& xp, ViewModel& v, bool peppol) {
   auto put = [&xp](std::string& field, const char* path, bool date = false) {
     if (auto text = xp.text(path)) {
-      field = writer::FormatField(date ? writer::FormatDisplayDate(*text) : *text, "");
+      field = writer::FormatField(date ? DisplayDate(*text) : *text, "");
     }
   };
   auto& r = v.txtRechnungdaten;

@@ -1,12 +1,18 @@
 #include "reader/ReaderCommon.h"
 
 #include "reader/AttachmentFiles.h"
+#include "writer/Texte.h"
 
 namespace belvora::reader {
 
 void setField(const FieldList& fields, std::size_t k, const std::optional<std::string>& value) {
   if (!value || k >= fields.size() || fields[k] == nullptr) return;
   *fields[k] = *value;
+}
+
+std::string DisplayDate(std::string_view text) {
+  if (text.size() > 10 && text[4] == '-' && text[7] == '-') text = text.substr(0, 10);
+  return writer::FormatDisplayDate(text);
 }
 
 bool hasChildNodes(const xmlNode* node) {

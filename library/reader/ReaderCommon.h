@@ -27,6 +27,10 @@ struct ViewFormat {
 // the field as it was.
 void setField(const FieldList& fields, std::size_t k, const std::optional<std::string>& value);
 
+// A document date as the view shows it, "dd.MM.yyyy". An ISO date that
+// carries a time zone or a time ("2016-04-04+01:00") is shown by its date.
+std::string DisplayDate(std::string_view text);
+
 // True when the element has a child element or non-blank text.
 bool hasChildNodes(const xmlNode* node);
 

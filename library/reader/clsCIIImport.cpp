@@ -56,7 +56,7 @@ constexpr const char* kSummationPaths[] = {
 
 std::optional<std::string> displayDate(const std::optional<std::string>& text) {
   if (!text) return std::nullopt;
-  return writer::FormatDisplayDate(*text);
+  return DisplayDate(*text);
 }
 
 }  // namespace
