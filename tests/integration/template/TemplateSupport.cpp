@@ -268,6 +268,8 @@ Created CreateInvoice(const std::string& folder, const std::string& connection,
                       const std::string& sql, const std::string& number) {
   Created result;
   result.file = folder + "/RG" + number + ".xml";
+  // The library records the last values used; keep that out of the user's home.
+  setenv("XDG_CONFIG_HOME", (folder + "/config").c_str(), 1);
   testing::internal::CaptureStderr();
   {
     belvora::clsXRechnung x;
