@@ -177,7 +177,6 @@ bool clsXRechnung::DLL_Init_DB(const std::string& ExportFile, const std::string&
     s.embeddedFile = EmbeddedFile;
     s.tableName = tblName;
     s.importQuestion = bolFrageImport;
-    impl_->sessionStarted = true;
     try {
       settings::SaveAllSettings();
     } catch (const std::system_error&) {

@@ -17,7 +17,6 @@ struct clsXRechnung::Impl {
   std::unique_ptr<db::Cursor> lines;  // on its first row when hasRow
   bool hasRow = false;
   bool sourceReady = false;
-  bool sessionStarted = false;  // DLL_Init_DB ran on this object
   model::SourceValues values;
   std::unique_ptr<writer::InvoiceWriter> writer;  // alive during a creation run only
 

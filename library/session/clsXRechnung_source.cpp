@@ -67,12 +67,15 @@ bool clsXRechnung::Impl::openSource() {
 }
 
 void clsXRechnung::Impl::closeSource() noexcept {
+  bool wasOpen = connection != nullptr;
   writer.reset();
   lines.reset();
   connection.reset();
   hasRow = false;
   sourceReady = false;
-  if (!sessionStarted) return;
+  // Only a session that was open has something to bring up to date; an
+  // object that never opened one must not overwrite the record.
+  if (!wasOpen) return;
   try {
     settings::SaveAllSettings();
   } catch (...) {

@@ -359,6 +359,13 @@ TEST_F(CreationSession, SessionValuesAreRecordedInTheSettingsStore) {
   EXPECT_EQ(st::ReadStoredSetting("DLLCode7"), "True");
   EXPECT_EQ(st::settingValues().queryParameter, "False");
   EXPECT_EQ(st::settingValues().exportPath, "/y.xml");
+
+  // Closing the source at the end of the run brings the store up to date;
+  // the run itself keeps its own session values.
+  ASSERT_TRUE(x.CreateXRechnung());
+  EXPECT_TRUE(belvora::sys::fileExists(out("RG.xml")));
+  EXPECT_EQ(st::ReadStoredSetting("DLLCode7"), "False");
+  EXPECT_EQ(st::Scramble(*st::ReadStoredSetting("DLLCode6")), "/y.xml");
   EXPECT_TRUE(messages().empty());
 }
 
@@ -402,10 +409,12 @@ TEST_F(CreationSession, EcosioOpensTheValidationPage) {
 }
 
 TEST_F(CreationSession, DialogAndSectionMethodsOutsideARunShowNothing) {
-  clsXRechnung x;
-  x.ShowSupport("support@example.com");
-  x.ShowAbout();
-  x.SpecifiedTradeAllowanceChange();
-  x.BillingSpecifiedPeriod();
+  auto x = std::make_unique<clsXRechnung>();
+  x->ShowSupport("support@example.com");
+  x->ShowAbout();
+  x->SpecifiedTradeAllowanceChange();
+  x->BillingSpecifiedPeriod();
+  x.reset();
   EXPECT_TRUE(ui->calls.empty());
+  EXPECT_FALSE(std::filesystem::exists(dir / "config")) << "no session, no settings written";
 }
