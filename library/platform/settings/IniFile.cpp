@@ -99,7 +99,9 @@ void IniFile::set(std::string_view section, std::string_view key, std::string_vi
     return;
   }
   if (!lines_.empty() && !trimBlanks(lines_.back()).empty()) lines_.emplace_back();
-  lines_.push_back("[" + std::string(section) + "]");
+  std::string header(1, '[');
+  header.append(section).push_back(']');
+  lines_.push_back(std::move(header));
   lines_.push_back(std::move(entry));
 }
 
