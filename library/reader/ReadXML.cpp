@@ -47,21 +47,31 @@ FieldList totalFields(ViewModel& v) {
 
 // Offers the attachment operation the output folder and asks whether to open
 // it when the document had references.
+// The output folder remembered for this read, and the files in it that an
+// attachment must never replace: the invoice being read and, for a PDF, the
+// work file.
+struct Output {
+  std::string folder;
+  std::vector<std::string> keep;
+};
+
 template <typename Operation>
-void attachmentStep(const std::string& folder, Operation&& operation) {
+void attachmentStep(const Output& output, Operation&& operation) {
+  const std::string& folder = output.folder;
   if (folder.empty()) return;
   if (!sys::isDirectory(folder)) {
     ui::current().message("Note", "This output folder does not exist!", ui::Icon::Information);
     return;
   }
-  AttachmentFolder target(folder);
+  // The invoice itself (or the PDF it came from) may live in the folder.
+  AttachmentFolder target(folder, output.keep);
   if (!operation(target)) return;
   if (ui::current().question("Note", "Open export folder?", ui::Icon::Question, true)) {
     sys::openExternal(folder);
   }
 }
 
-bool readCii(xml::XPath& xp, ViewModel& v, const ReaderSettings& s, const std::string& folder) {
+bool readCii(xml::XPath& xp, ViewModel& v, const ReaderSettings& s, const Output& output) {
   xp.registerNamespaces(clsCIIImport::SelectionNamespaces());
   const xmlNode* root = xp.first("//rsm:CrossIndustryInvoice");
   if (root == nullptr) throw std::runtime_error("The CII document has no CrossIndustryInvoice");
@@ -89,7 +99,7 @@ bool readCii(xml::XPath& xp, ViewModel& v, const ReaderSettings& s, const std::s
       cii.SpecifiedTradeSettlementHeaderMonetarySummation(
           xp.first("//ram:SpecifiedTradeSettlementHeaderMonetarySummation", root), totalFields(v));
   if (!ok) return false;
-  attachmentStep(folder, [&](AttachmentFolder& target) {
+  attachmentStep(output, [&](AttachmentFolder& target) {
     return cii.AdditionalReferencedDocument(xp.first("//ram:ApplicableHeaderTradeAgreement"),
                                             target);
   });
@@ -123,8 +133,7 @@ void readUblHeader(xml::XPath& xp, ViewModel& v, bool peppol) {
   }
 }
 
-bool readUbl(xml::XPath& xp, ViewModel& v, ReaderSettings& s, const std::string& folder,
-             bool peppol) {
+bool readUbl(xml::XPath& xp, ViewModel& v, ReaderSettings& s, const Output& output, bool peppol) {
   xp.registerNamespaces(peppol ? clsPeppol::SelectionNamespaces()
                                : clsUBLImport::SelectionNamespaces());
   // The reader reads the format when it formats, so create it after the switch.
@@ -151,7 +160,7 @@ bool readUbl(xml::XPath& xp, ViewModel& v, ReaderSettings& s, const std::string&
                   ubl->LegalMonetaryTotal(xp.first("//cac:LegalMonetaryTotal"), totalFields(v)) &&
                   ubl->AllowanceCharge(xp.first("//cac:AllowanceCharge"), v.lvAbzuege);
   if (!ok) return false;
-  attachmentStep(folder, [&](AttachmentFolder& target) {
+  attachmentStep(output, [&](AttachmentFolder& target) {
     return ubl->AdditionalDocumentReference(xp.first("//cac:AdditionalDocumentReference"), target);
   });
   return true;
@@ -208,10 +217,13 @@ bool ReadXML(ReaderSettings& settings, ViewModel& view) {
   view.syntax = SyntaxNone;
   view.saveEnabled = true;
   try {
-    const std::string folder = settings.outputFolder;
+    Output output{settings.outputFolder, {settings.invoiceFile}};
     if (IsPdfFile(settings.invoiceFile)) {
       std::string workFile;
-      if (ExtractInvoiceXml(settings.invoiceFile, workFile)) settings.invoiceFile = workFile;
+      if (ExtractInvoiceXml(settings.invoiceFile, workFile)) {
+        settings.invoiceFile = workFile;
+        output.keep.push_back(workFile);
+      }
     }
     settings.viewNumberFormat = kViewFormatGrouped;
 
@@ -230,13 +242,13 @@ bool ReadXML(ReaderSettings& settings, ViewModel& view) {
     bool ok = true;
     switch (view.syntax) {
       case SyntaxCII:
-        ok = readCii(xp, view, settings, folder);
+        ok = readCii(xp, view, settings, output);
         break;
       case SyntaxUBL:
-        ok = readUbl(xp, view, settings, folder, false);
+        ok = readUbl(xp, view, settings, output, false);
         break;
       case SyntaxPeppol:
-        ok = readUbl(xp, view, settings, folder, true);
+        ok = readUbl(xp, view, settings, output, true);
         break;
       default:
         break;

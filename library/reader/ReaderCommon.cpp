@@ -1,5 +1,7 @@
 #include "reader/ReaderCommon.h"
 
+#include <filesystem>
+
 #include "reader/AttachmentFiles.h"
 #include "writer/Texte.h"
 
@@ -30,16 +32,29 @@ bool hasChildNodes(const xmlNode* node) {
   return false;
 }
 
+std::string AttachmentFolder::join(const std::string& name) const {
+  return (!folder_.empty() && folder_.back() == '/') ? folder_ + name : folder_ + "/" + name;
+}
+
+bool AttachmentFolder::taken(const std::string& name) const {
+  if (used_.count(name) != 0) return true;
+  for (const std::string& keep : keep_) {
+    std::error_code ec;
+    if (std::filesystem::equivalent(join(name), keep, ec)) return true;
+  }
+  return false;
+}
+
 std::string AttachmentFolder::unique(const std::string& base) {
   std::string name = base;
-  if (used_.count(name) != 0) {
+  if (taken(name)) {
     const auto dot = base.rfind('.');
     const bool hasExt = dot != std::string::npos && dot > 0;
     const std::string stem = hasExt ? base.substr(0, dot) : base;
     const std::string ext = hasExt ? base.substr(dot) : std::string();
     for (int n = 2;; ++n) {
       name = SafeBaseName(stem + "_" + std::to_string(n) + ext);
-      if (used_.count(name) == 0) break;
+      if (!taken(name)) break;
     }
   }
   used_.insert(name);
@@ -49,9 +64,7 @@ std::string AttachmentFolder::unique(const std::string& base) {
 std::optional<std::string> AttachmentFolder::pathFor(std::string_view name) {
   const std::string base = SafeBaseName(name);
   if (base.empty()) return std::nullopt;
-  const std::string unique_name = unique(base);
-  return (!folder_.empty() && folder_.back() == '/') ? folder_ + unique_name
-                                                     : folder_ + "/" + unique_name;
+  return join(unique(base));
 }
 
 bool AttachmentFolder::saveBase64(std::string_view base64, std::string_view name) {
@@ -66,7 +79,7 @@ bool AttachmentFolder::saveBase64(std::string_view base64, std::string_view name
 bool AttachmentFolder::saveShortcut(std::string_view name, std::string_view target) {
   const std::string base = SafeBaseName(name);
   std::string inner = base;
-  for (int n = 2; used_.count(SafeBaseName("Reference to " + inner + ".url")) != 0; ++n) {
+  for (int n = 2; taken(SafeBaseName("Reference to " + inner + ".url")); ++n) {
     inner = base + "_" + std::to_string(n);
   }
   try {

@@ -37,10 +37,13 @@ bool hasChildNodes(const xmlNode* node);
 // Where the attachments of one read go. Every name is reduced to a safe base
 // name inside the folder. Two attachments of one document that come out with
 // the same name are both kept: the later one gets "_2", "_3", ... before its
-// extension. A file that was there before the read is replaced.
+// extension. A file that was there before the read is replaced, except the
+// files named in `keep` (the invoice being read): a name that would replace
+// one of them is numbered the same way.
 class AttachmentFolder {
  public:
-  explicit AttachmentFolder(std::string folder) : folder_(std::move(folder)) {}
+  explicit AttachmentFolder(std::string folder, std::vector<std::string> keep = {})
+      : folder_(std::move(folder)), keep_(std::move(keep)) {}
 
   const std::string& folder() const { return folder_; }
   // Path for a name taken from the document; nullopt when no usable name remains.
@@ -52,8 +55,11 @@ class AttachmentFolder {
 
  private:
   std::string unique(const std::string& base);
+  bool taken(const std::string& name) const;
+  std::string join(const std::string& name) const;
 
   std::string folder_;
+  std::vector<std::string> keep_;
   std::set<std::string> used_;
 };
 

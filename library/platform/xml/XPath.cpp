@@ -54,7 +54,7 @@ void XPath::registerNamespaces(std::string_view decl) {
 }
 
 XPathObjectPtr XPath::eval(std::string_view expr, const xmlNode* context) {
-  auto it = compiled_.find(std::string(expr));
+  auto it = compiled_.find(expr);
   if (it == compiled_.end()) {
     // Compilation needs the registered prefixes only at evaluation time.
     XPathCompPtr comp(xmlXPathCtxtCompile(ctx_.get(), BAD_CAST std::string(expr).c_str()));

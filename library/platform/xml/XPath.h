@@ -9,6 +9,7 @@
 
 #include <libxml/xpath.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,9 +56,17 @@ class XPath {
  private:
   XPathObjectPtr eval(std::string_view expr, const xmlNode* context);
 
+  // Looked up by string_view, so a lookup allocates nothing.
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const noexcept {
+      return std::hash<std::string_view>{}(s);
+    }
+  };
+
   const Document& doc_;
   XPathContextPtr ctx_;
-  std::unordered_map<std::string, XPathCompPtr> compiled_;
+  std::unordered_map<std::string, XPathCompPtr, Hash, std::equal_to<>> compiled_;
 };
 
 }  // namespace belvora::xml

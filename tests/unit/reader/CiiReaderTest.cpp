@@ -277,3 +277,17 @@ TEST_F(CiiReader, NoReferencesNoQuestion) {
   EXPECT_TRUE(fake_->calls.empty());
   EXPECT_TRUE(outputFiles().empty());
 }
+
+TEST_F(CiiReader, AnAttachmentNeverReplacesTheInvoiceBeingRead) {
+  // The invoice lies in the output folder; an attachment carries its name.
+  const std::string agreement =
+      std::string(kAgreement) +
+      reference("re.xml",
+                "<ram:AttachmentBinaryObject mimeCode=\"text/xml\" filename=\"re.xml\">SGFsbG8="
+                "</ram:AttachmentBinaryObject>");
+  const std::string invoice = Cii(kDocument, "", agreement, kSettlement);
+  std::ofstream(out_ / "re.xml", std::ios::binary) << invoice;
+  ASSERT_TRUE(read((out_ / "re.xml").string()));
+  EXPECT_EQ(slurp(out_ / "re.xml"), invoice);
+  EXPECT_EQ(slurp(out_ / "re_2.xml"), "Hallo");
+}
