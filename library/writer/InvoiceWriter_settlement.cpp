@@ -60,6 +60,16 @@ void DateLine(InvoiceWriter::State& s, int tabs, const db::Date& d) {
   s.element(tabs, "udt:DateTimeString", DateText102(d), "format=\"102\"");
 }
 
+const std::string kZeroRated = "Z";
+const std::string kStandard = "S";
+
+// The category the lines of a group share, else "Z" for 0 % and "S".
+const std::string& CategoryOf(const TaxGroup& g) {
+  if (g.lineCount > 0 && !g.mixedCategories && !g.category.empty()) return g.category;
+  if (g.lineCount == 0 && !g.allowanceCategory.empty()) return g.allowanceCategory;
+  return g.rate == 0 ? kZeroRated : kStandard;
+}
+
 }  // namespace
 
 void InvoiceWriter::writeSettlement() {
@@ -129,13 +139,7 @@ void InvoiceWriter::writeTaxBreakdown() {
     if (g.lineCount == 0 && g.allowanceCategory.empty()) g.allowanceCategory = e.category;
   }
   for (const TaxGroup& g : s.tax.groups()) {
-    std::string category;
-    if (g.lineCount > 0 && !g.mixedCategories && !g.category.empty())
-      category = g.category;
-    else if (g.lineCount == 0 && !g.allowanceCategory.empty())
-      category = g.allowanceCategory;
-    else
-      category = g.rate == 0 ? "Z" : "S";
+    const std::string& category = CategoryOf(g);
     std::int64_t taxCents =
         ToCents(RoundAmount(static_cast<double>(g.basisCents) * g.rate / 10000.0, 2));
     s.taxBasisTotalCents += g.basisCents;

@@ -304,10 +304,14 @@ bool ParseTime(std::string_view s, db::Date& date) {
   return rest.empty() && date.hour < 24 && date.minute < 60 && date.second < 61;
 }
 
-std::string Pad(int v, int width) {
-  std::string s = std::to_string(v);
-  if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<size_t>(width) - s.size(), '0');
-  return s;
+// Appends v with leading zeros to `width` digits, then `separator` if any.
+void AppendPadded(std::string& out, int v, int width, char separator = '\0') {
+  char buf[16];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  auto len = static_cast<int>(r.ptr - buf);
+  if (len < width) out.append(static_cast<size_t>(width - len), '0');
+  out.append(buf, static_cast<size_t>(len));
+  if (separator) out += separator;
 }
 
 db::Date ZeroDateAsDayZero(const db::Date& date) {
@@ -404,7 +408,7 @@ std::optional<double> ParseNumber(std::string_view text) {
   const char* first = s.data();
   const char* last = s.data() + s.size();
   if (*first == '+') ++first;
-  if (first == last || *first == '+') return std::nullopt;
+  if (first == last || *first == '+' || (first != s.data() && *first == '-')) return std::nullopt;
   // Only digits, one sign, a point and an exponent: no "inf", "nan", hex.
   for (const char* p = first; p != last; ++p) {
     char c = *p;
@@ -494,12 +498,20 @@ db::Date ValueToDate(const db::Value& value, std::string_view column) {
 
 std::string DateText102(const db::Date& date) {
   db::Date d = ZeroDateAsDayZero(date);
-  return Pad(d.year, 4) + Pad(d.month, 2) + Pad(d.day, 2);
+  std::string out;
+  AppendPadded(out, d.year, 4);
+  AppendPadded(out, d.month, 2);
+  AppendPadded(out, d.day, 2);
+  return out;
 }
 
 std::string ShortDateText(const db::Date& date) {
   db::Date d = ZeroDateAsDayZero(date);
-  return Pad(d.day, 2) + "." + Pad(d.month, 2) + "." + Pad(d.year, 4);
+  std::string out;
+  AppendPadded(out, d.day, 2, '.');
+  AppendPadded(out, d.month, 2, '.');
+  AppendPadded(out, d.year, 4);
+  return out;
 }
 
 std::string ShortDateText(std::chrono::year_month_day date) {
@@ -533,9 +545,16 @@ std::string ValueToText(const db::Value& value) {
       return value.text();
     case db::Value::Kind::Date: {
       const db::Date& d = value.date();
-      std::string s = Pad(d.year, 4) + "-" + Pad(d.month, 2) + "-" + Pad(d.day, 2);
-      if (d.hour || d.minute || d.second)
-        s += " " + Pad(d.hour, 2) + ":" + Pad(d.minute, 2) + ":" + Pad(d.second, 2);
+      std::string s;
+      AppendPadded(s, d.year, 4, '-');
+      AppendPadded(s, d.month, 2, '-');
+      AppendPadded(s, d.day, 2);
+      if (d.hour || d.minute || d.second) {
+        s += ' ';
+        AppendPadded(s, d.hour, 2, ':');
+        AppendPadded(s, d.minute, 2, ':');
+        AppendPadded(s, d.second, 2);
+      }
       return s;
     }
     case db::Value::Kind::Blob: {
