@@ -709,6 +709,20 @@ TEST(TaxBreakdown, RateThatIsNoNumberEndsTheStep) {
                    "DLL-Error: 0\r\nSource: belvora\r\n\r\n");
 }
 
+TEST(TaxBreakdown, WithoutTheLineWriterTheStepReadsTheRowsItself) {
+  ScopedFakeInteraction ui;
+  Invoice inv;
+  inv.lines = {Line(1, 100, 100, 19, "A"), Line(1, 50, 50, 7, "B"), Line(1, 20, 20, 19, "C")};
+  VectorCursor c = inv.cursor();
+  ASSERT_TRUE(c.next());
+  model::SourceValues values;
+  writer::InvoiceWriter w(values, &c, {});
+  w.writeTaxBreakdown();
+  EXPECT_EQ(w.text(),
+            TaxBlock("22.80", "120.00", "S", "19.00") + TaxBlock("3.50", "50.00", "S", "7.00"));
+  EXPECT_FALSE(c.next());  // walked to the end
+}
+
 TEST(TaxBreakdown, NoSourceRowsNoBlocksAndZeroTotals) {
   PinnedToday today;
   ScopedFakeInteraction ui;
