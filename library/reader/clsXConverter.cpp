@@ -1,12 +1,53 @@
-// Replaced by the reader entry; kept minimal so the library links meanwhile.
 #include "belvora/clsXConverter.h"
 
+#include <exception>
+#include <iostream>
+
+#include "platform/ui/Interaction.h"
+#include "reader/ConsoleView.h"
+#include "reader/ReadXML.h"
+#include "reader/ReaderSettings.h"
+#include "reader/ViewModel.h"
+#include "writer/Texte.h"
+
 namespace belvora {
-struct clsXConverter::Impl {};
+
+// The viewer of one call: its fields live only as long as the call.
+struct clsXConverter::Impl {
+  // Reads the invoice named by the settings and shows it; the result is the
+  // read's. A PDF leaves the settings naming the extracted work file.
+  static bool Aufruf(reader::ReaderSettings& settings) {
+    reader::ViewModel view;
+    const bool ok = reader::ReadXML(settings, view);
+    if (ok) reader::ShowConsoleView(view, settings, std::cout);
+    return ok;
+  }
+};
+
 clsXConverter::clsXConverter() : impl_(std::make_unique<Impl>()) {}
 clsXConverter::~clsXConverter() = default;
-bool clsXConverter::XConverter(const std::string&, const std::string&, const std::string&,
-                               const std::string&, const std::string&, bool) {
-  return false;
+
+bool clsXConverter::XConverter(const std::string& strFile, const std::string& strFolder,
+                               const std::string& Connect, const std::string& tbl,
+                               const std::string& Sprache, bool bolFrage) {
+  try {
+    reader::ReaderSettings& settings = reader::processReaderSettings();
+    settings.invoiceFile = strFile;
+    settings.outputFolder = strFolder;
+    settings.connection = Connect;
+    settings.documentsTable = tbl;
+    settings.language = Sprache;
+    settings.ask = bolFrage;
+    return Impl::Aufruf(settings);
+  } catch (const std::exception& e) {
+    try {
+      ui::current().message(writer::kDefaultTitle, e.what(), ui::Icon::Critical);
+    } catch (...) {
+    }
+    return false;
+  } catch (...) {
+    return false;
+  }
 }
+
 }  // namespace belvora
