@@ -168,33 +168,16 @@ bool readUbl(xml::XPath& xp, ViewModel& v, ReaderSettings& s, const Output& outp
 
 }  // namespace
 
-int TypeOfXML(const xml::Document& doc) {
-  bool cii = false;
-  bool aggregate = false;
-  bool invoice = false;
-  // Iterative walk over every element: one pass, no recursion depth.
-  const xmlNode* node = doc.root();
-  while (node != nullptr) {
-    if (node->type == XML_ELEMENT_NODE && node->ns != nullptr && node->ns->href != nullptr) {
-      const std::string_view href(reinterpret_cast<const char*>(node->ns->href));
-      cii = cii || href == kCiiNamespace;
-      aggregate = aggregate || href == kUblAggregateNamespace;
-      invoice = invoice || href == kUblInvoiceNamespace;
-    }
-    if (node->children != nullptr && node->type == XML_ELEMENT_NODE) {
-      node = node->children;
-      continue;
-    }
-    while (node != nullptr && node->next == nullptr) {
-      node = node->parent;
-      if (node != nullptr && node->type != XML_ELEMENT_NODE) node = nullptr;
-    }
-    if (node != nullptr) node = node->next;
-  }
-  if (invoice) return SyntaxPeppol;
-  if (aggregate) return SyntaxUBL;
-  if (cii) return SyntaxCII;
+int TypeOfXML(xml::XPath& xp) {
+  if (xp.hasElementIn(kUblInvoiceNamespace)) return SyntaxPeppol;
+  if (xp.hasElementIn(kUblAggregateNamespace)) return SyntaxUBL;
+  if (xp.hasElementIn(kCiiNamespace)) return SyntaxCII;
   return SyntaxNone;
+}
+
+int TypeOfXML(const xml::Document& doc) {
+  xml::XPath xp(doc);
+  return TypeOfXML(xp);
 }
 
 std::string ParseErrorText(const xml::ParseError& e, const std::string& language) {
@@ -237,8 +220,8 @@ bool ReadXML(ReaderSettings& settings, ViewModel& view) {
       return false;
     }
 
-    view.syntax = TypeOfXML(*doc);
     xml::XPath xp(*doc);
+    view.syntax = TypeOfXML(xp);
     bool ok = true;
     switch (view.syntax) {
       case SyntaxCII:

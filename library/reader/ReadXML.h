@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/xml/Document.h"
+#include "platform/xml/XPath.h"
 #include "reader/ReaderSettings.h"
 #include "reader/ViewModel.h"
 
@@ -20,6 +21,7 @@ enum Syntax : int { SyntaxNone = 0, SyntaxCII = 1, SyntaxUBL = 2, SyntaxPeppol =
 // Syntax of a parsed document by the namespaces its elements use (an
 // Invoice element wins over aggregate components, which win over CII).
 int TypeOfXML(const xml::Document& doc);
+int TypeOfXML(xml::XPath& xp);
 
 // The message shown for a document that cannot be parsed, in the language
 // ("DE" German, otherwise English), lines separated by CR LF.

@@ -1,17 +1,20 @@
 #include "platform/xml/Document.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
-#include <system_error>
+#include <cstring>
 #include <unordered_map>
 #include <vector>
-
-#include "platform/sys/Files.h"
 
 namespace belvora::xml {
 
@@ -20,8 +23,10 @@ namespace {
 // No network, no DTD loading, no entity substitution (XML_PARSE_NOENT would
 // load external entities), no huge-text mode: libxml2 then keeps its limits
 // on text size and entity amplification.
-constexpr int kParseOptions =
-    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_BIG_LINES;
+// The tree is never changed after parsing, so small texts may be stored
+// compactly (fewer allocations for large documents).
+constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
+                              XML_PARSE_BIG_LINES | XML_PARSE_COMPACT;
 
 // A failing line longer than this is shown as a window around the column.
 constexpr std::size_t kMaxLineText = 240;
@@ -221,6 +226,36 @@ void checkEntityAmplification(const xmlDoc* doc, std::string_view bytes) {
   }
 }
 
+// The file's bytes in one read of its size. A missing or unreadable file is
+// a parse error without position.
+std::string readWholeFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  auto fail = [&path](const char* what, int err) {
+    throw ParseError(std::string(what) + " '" + path + "': " + std::strerror(err), 0, 0, "");
+  };
+  if (fd < 0) fail("cannot open", errno);
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) fail("cannot read", errno);
+  if (S_ISDIR(info.st_mode)) fail("cannot read", EISDIR);
+  std::string bytes;
+  if (S_ISREG(info.st_mode)) bytes.reserve(static_cast<std::size_t>(info.st_size));
+  char buffer[1 << 16];
+  while (true) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail("cannot read", errno);
+    }
+    if (n == 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  return bytes;
+}
+
 }  // namespace
 
 ParseError::ParseError(std::string reason, int line, int column, std::string lineText)
@@ -231,13 +266,7 @@ ParseError::ParseError(std::string reason, int line, int column, std::string lin
       lineText_(std::move(lineText)) {}
 
 Document Document::parseFile(const std::string& path) {
-  std::string bytes;
-  try {
-    bytes = sys::readFile(path);
-  } catch (const std::system_error& e) {
-    throw ParseError(e.what(), 0, 0, "");
-  }
-  return parseMemory(bytes, path);
+  return parseMemory(readWholeFile(path), path);
 }
 
 Document Document::parseMemory(std::string_view bytes, const std::string& name) {

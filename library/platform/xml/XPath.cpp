@@ -1,7 +1,9 @@
 #include "platform/xml/XPath.h"
 
+#include <libxml/dict.h>
 #include <libxml/xpathInternals.h>
 
+#include <algorithm>
 #include <cctype>
 #include <stdexcept>
 
@@ -68,7 +70,127 @@ XPathObjectPtr XPath::eval(std::string_view expr, const xmlNode* context) {
   return result;
 }
 
+namespace {
+
+bool isNameChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.';
+}
+
+// A QName "p:name" of plain characters.
+bool splitQName(std::string_view qname, std::string_view& prefix, std::string_view& local) {
+  const auto colon = qname.find(':');
+  if (colon == std::string_view::npos || colon == 0 || colon + 1 == qname.size()) return false;
+  prefix = qname.substr(0, colon);
+  local = qname.substr(colon + 1);
+  return std::all_of(prefix.begin(), prefix.end(), isNameChar) &&
+         std::all_of(local.begin(), local.end(), isNameChar);
+}
+
+// Child steps ("p:a/p:b", optionally ending in "@attr"): nothing that could
+// reach outside the subtree of the element they start from.
+bool isChildSteps(std::string_view rest) {
+  if (rest.empty()) return true;
+  if (rest.front() == '/' || rest.back() == '/' || rest.find("//") != std::string_view::npos) {
+    return false;
+  }
+  return std::all_of(rest.begin(), rest.end(),
+                     [](char c) { return isNameChar(c) || c == ':' || c == '/' || c == '@'; }) &&
+         rest.find("..") == std::string_view::npos;
+}
+
+// True when a comes before b in document order.
+bool before(xmlNode* a, xmlNode* b) { return xmlXPathCmpNodes(a, b) == 1; }
+
+}  // namespace
+
+const XPath::Indexed& XPath::indexed(std::string_view expr) {
+  auto it = indexed_.find(expr);
+  if (it != indexed_.end()) return it->second;
+  Indexed path;
+  if (expr.substr(0, 2) == "//" && doc_.get()->dict != nullptr) {
+    const std::string_view body = expr.substr(2);
+    const auto slash = body.find('/');
+    const std::string_view qname = body.substr(0, slash);
+    const std::string_view rest =
+        slash == std::string_view::npos ? std::string_view() : body.substr(slash + 1);
+    std::string_view prefix;
+    std::string_view local;
+    if (splitQName(qname, prefix, local) && isChildSteps(rest)) {
+      const xmlChar* uri = xmlXPathNsLookup(ctx_.get(), BAD_CAST std::string(prefix).c_str());
+      if (uri != nullptr) {
+        path.usable = true;
+        path.uri = reinterpret_cast<const char*>(uri);
+        path.name =
+            xmlDictExists(doc_.get()->dict, BAD_CAST local.data(), static_cast<int>(local.size()));
+        path.rest = std::string(rest);
+      }
+    }
+  }
+  return indexed_.emplace(std::string(expr), std::move(path)).first->second;
+}
+
+void XPath::buildIndex() {
+  indexBuilt_ = true;
+  const xmlNs* lastNs = nullptr;
+  xmlNode* node = xmlDocGetRootElement(doc_.get());
+  while (node != nullptr) {
+    if (node->type == XML_ELEMENT_NODE) {
+      byName_[node->name].push_back(node);
+      if (node->ns != nullptr && node->ns != lastNs) {
+        lastNs = node->ns;
+        if (std::find(namespaces_.begin(), namespaces_.end(), lastNs) == namespaces_.end()) {
+          namespaces_.push_back(lastNs);
+        }
+      }
+      if (node->children != nullptr) {
+        node = node->children;
+        continue;
+      }
+    }
+    while (node != nullptr && node->next == nullptr) {
+      node = node->parent;
+      if (node != nullptr && node->type != XML_ELEMENT_NODE) node = nullptr;
+    }
+    if (node != nullptr) node = node->next;
+  }
+}
+
+bool XPath::hasElementIn(std::string_view uri) {
+  if (!indexBuilt_) buildIndex();
+  return std::any_of(namespaces_.begin(), namespaces_.end(), [uri](const xmlNs* ns) {
+    return ns->href != nullptr && uri == reinterpret_cast<const char*>(ns->href);
+  });
+}
+
+std::vector<xmlNode*> XPath::elements(const Indexed& path) {
+  if (!indexBuilt_) buildIndex();
+  std::vector<xmlNode*> found;
+  if (path.name == nullptr) return found;
+  const auto it = byName_.find(path.name);
+  if (it == byName_.end()) return found;
+  for (xmlNode* node : it->second) {
+    if (node->ns != nullptr && node->ns->href != nullptr &&
+        path.uri == reinterpret_cast<const char*>(node->ns->href)) {
+      found.push_back(node);
+    }
+  }
+  return found;
+}
+
 xmlNode* XPath::first(std::string_view expr, const xmlNode* context) {
+  const Indexed& path = indexed(expr);
+  if (path.usable) {
+    const auto candidates = elements(path);
+    if (path.rest.empty()) return candidates.empty() ? nullptr : candidates.front();
+    xmlNode* best = nullptr;
+    for (xmlNode* candidate : candidates) {
+      // Everything below a later element comes after a result already found.
+      if (best != nullptr && before(best, candidate)) break;
+      xmlNode* hit = first(path.rest, candidate);
+      if (hit != nullptr && (best == nullptr || before(hit, best))) best = hit;
+    }
+    return best;
+  }
   XPathObjectPtr result = eval(expr, context);
   if (result->type != XPATH_NODESET || result->nodesetval == nullptr ||
       result->nodesetval->nodeNr == 0) {
@@ -78,6 +200,24 @@ xmlNode* XPath::first(std::string_view expr, const xmlNode* context) {
 }
 
 std::vector<xmlNode*> XPath::all(std::string_view expr, const xmlNode* context) {
+  const Indexed& path = indexed(expr);
+  if (path.usable) {
+    auto candidates = elements(path);
+    if (path.rest.empty()) return candidates;
+    std::vector<xmlNode*> nodes;
+    std::size_t contributors = 0;
+    for (xmlNode* candidate : candidates) {
+      auto hits = all(path.rest, candidate);
+      if (hits.empty()) continue;
+      ++contributors;
+      nodes.insert(nodes.end(), hits.begin(), hits.end());
+    }
+    // Nested elements of the same name can interleave their results.
+    if (contributors > 1 && !std::is_sorted(nodes.begin(), nodes.end(), before)) {
+      std::stable_sort(nodes.begin(), nodes.end(), before);
+    }
+    return nodes;
+  }
   XPathObjectPtr result = eval(expr, context);
   std::vector<xmlNode*> nodes;
   if (result->type == XPATH_NODESET && result->nodesetval != nullptr) {

@@ -5,7 +5,10 @@
 // form each reader hands out). Expressions are compiled on first use and
 // kept, so a reader that evaluates "ram:Name" for every line compiles it once.
 // A path without a leading "//" is searched below the given node; one with
-// "//" searches the whole document, as XPath says.
+// "//" searches the whole document, as XPath says. Whole-document searches of
+// the form "//p:name" or "//p:name/<child steps>" are answered from an index
+// of the elements by name, built in one walk on first use, so a reader that
+// makes many of them does not walk a large document many times.
 
 #include <libxml/xpath.h>
 
@@ -53,8 +56,24 @@ class XPath {
   // Text of the first node selected; nullopt when nothing is selected.
   std::optional<std::string> text(std::string_view expr, const xmlNode* context = nullptr);
 
+  // True when any element of the document is in the namespace (the same
+  // answer as "//*[namespace-uri()='uri']", from the index).
+  bool hasElementIn(std::string_view uri);
+
  private:
+  // "//p:name[/rest]" taken apart; usable is false for other expressions.
+  struct Indexed {
+    bool usable = false;
+    std::string uri;
+    const xmlChar* name = nullptr;  // interned in the document's dictionary; null: no such element
+    std::string rest;               // relative child steps, may be empty
+  };
+
   XPathObjectPtr eval(std::string_view expr, const xmlNode* context);
+  const Indexed& indexed(std::string_view expr);
+  // Elements of the name and namespace, in document order.
+  std::vector<xmlNode*> elements(const Indexed& path);
+  void buildIndex();
 
   // Looked up by string_view, so a lookup allocates nothing.
   struct Hash {
@@ -67,6 +86,10 @@ class XPath {
   const Document& doc_;
   XPathContextPtr ctx_;
   std::unordered_map<std::string, XPathCompPtr, Hash, std::equal_to<>> compiled_;
+  std::unordered_map<std::string, Indexed, Hash, std::equal_to<>> indexed_;
+  bool indexBuilt_ = false;
+  std::unordered_map<const xmlChar*, std::vector<xmlNode*>> byName_;
+  std::vector<const xmlNs*> namespaces_;  // every distinct namespace of an element
 };
 
 }  // namespace belvora::xml

@@ -82,3 +82,33 @@ TEST(XmlXPath, AttributeNodesGiveTheirValueAsText) {
   EXPECT_EQ(xp.text("//c:Bin/@filename").value(), "a.pdf");
   EXPECT_FALSE(xp.text("//c:Bin/@missing").has_value());
 }
+
+TEST(XmlXPath, WholeDocumentSearchesKeepXPathMeaning) {
+  // Same local name in two namespaces, nested elements of one name, a
+  // default namespace, attributes at the end of a path.
+  const Document doc = Document::parseMemory(R"(<r xmlns:a="urn:a" xmlns:b="urn:b">
+  <b:X><b:Y>b1</b:Y></b:X>
+  <a:X id="outer"><a:X id="inner"><a:Y>inner-y</a:Y></a:X><a:Y k="v">outer-y</a:Y></a:X>
+  <X xmlns="urn:a"><Y>default-y</Y></X>
+</r>)");
+  XPath xp(doc);
+  xp.registerNamespaces("xmlns:p='urn:a' xmlns:q='urn:b'");
+  const auto xs = xp.all("//p:X");
+  ASSERT_EQ(xs.size(), 3u);
+  EXPECT_EQ(belvora::xml::attribute(xs[0], "id"), "outer");
+  EXPECT_EQ(belvora::xml::attribute(xs[1], "id"), "inner");
+  // Document order across nested parents: the inner Y comes first.
+  const auto ys = xp.all("//p:X/p:Y");
+  ASSERT_EQ(ys.size(), 3u);
+  EXPECT_EQ(belvora::xml::nodeText(ys[0]), "inner-y");
+  EXPECT_EQ(belvora::xml::nodeText(ys[1]), "outer-y");
+  EXPECT_EQ(belvora::xml::nodeText(ys[2]), "default-y");
+  EXPECT_EQ(xp.text("//p:X/p:Y").value(), "inner-y");
+  EXPECT_EQ(xp.text("//q:X/q:Y").value(), "b1");
+  EXPECT_EQ(xp.text("//p:X/p:Y/@k").value(), "v");
+  EXPECT_EQ(xp.all("//p:Nothing").size(), 0u);
+  EXPECT_EQ(xp.first("//p:Nothing/p:Y"), nullptr);
+  // The same answers through libxml2's own evaluation.
+  EXPECT_EQ(xp.all("//p:X/p:Y | //p:None"), ys);
+  EXPECT_EQ(xp.all("(//p:X)[2]").front(), xs[1]);
+}
