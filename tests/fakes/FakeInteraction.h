@@ -28,8 +28,8 @@ class FakeInteraction : public ui::Interaction {
   std::string chooseFolder(const std::string& title) override;
 
   std::vector<Call> calls;
-  std::deque<bool> answers;          // next question answers
-  std::deque<std::string> inputs;    // next input / file / folder answers
+  std::deque<bool> answers;        // next question answers
+  std::deque<std::string> inputs;  // next input / file / folder answers
 
   // Only the messages (not questions), for compact assertions.
   std::vector<Call> messages() const;

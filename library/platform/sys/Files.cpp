@@ -9,8 +9,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 namespace belvora::sys {
@@ -23,12 +21,26 @@ namespace {
 }  // namespace
 
 std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) fail("cannot open", path, errno ? errno : ENOENT);
-  std::ostringstream buffer;
-  buffer << in.rdbuf();
-  if (in.bad()) fail("cannot read", path, errno ? errno : EIO);
-  return std::move(buffer).str();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) fail("cannot open", path, errno);
+  std::string out;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
+    out.reserve(static_cast<size_t>(st.st_size));
+  char buffer[65536];
+  for (;;) {
+    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      int err = errno;
+      ::close(fd);
+      fail("cannot read", path, err);
+    }
+    out.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return out;
 }
 
 bool fileExists(const std::string& path) {
@@ -89,7 +101,8 @@ std::string privateWorkDir() {
   if (::lstat(dir.c_str(), &st) != 0) fail("cannot inspect", dir, errno);
   // Refuse a folder that someone else planted or that others can enter.
   if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) fail("unsafe work folder", dir, EPERM);
-  if ((st.st_mode & 0077) != 0 && ::chmod(dir.c_str(), 0700) != 0) fail("cannot protect", dir, errno);
+  if ((st.st_mode & 0077) != 0 && ::chmod(dir.c_str(), 0700) != 0)
+    fail("cannot protect", dir, errno);
   return dir.string();
 }
 
