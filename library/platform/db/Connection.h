@@ -52,8 +52,8 @@ class Connection {
                                         const std::vector<Value>& params = {}) = 0;
   // Runs a stored procedure through the call escape. When firstArgument is
   // given and the procedure declares input parameters, it is bound to the first.
-  virtual std::unique_ptr<Cursor> callProcedure(const std::string& name,
-                                                const std::optional<std::string>& firstArgument) = 0;
+  virtual std::unique_ptr<Cursor> callProcedure(
+      const std::string& name, const std::optional<std::string>& firstArgument) = 0;
   // A statement without result; returns the number of affected rows.
   virtual long execute(const std::string& sql, const std::vector<Value>& params = {}) = 0;
 

@@ -32,6 +32,7 @@ class OdbcConnection : public Connection {
   // statement on it is freed.
   std::shared_ptr<OdbcHandles> handles_;
   std::chrono::seconds timeout_;
+  std::string quote_;  // identifier quote of the database, empty when it has none
   bool inTransaction_ = false;
 };
 

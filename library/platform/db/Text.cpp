@@ -139,6 +139,88 @@ std::optional<std::int64_t> parseInteger(std::string_view text) {
   return v;
 }
 
+std::u16string utf8ToUtf16(std::string_view s) {
+  std::u16string out;
+  out.reserve(s.size());
+  size_t i = 0;
+  while (i < s.size()) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    char32_t cp = 0xFFFD;
+    size_t len = 1;
+    if (b < 0x80) {
+      cp = b;
+    } else {
+      size_t need = 0;
+      char32_t min = 0;
+      if ((b & 0xE0) == 0xC0) {
+        need = 1, cp = b & 0x1F, min = 0x80;
+      } else if ((b & 0xF0) == 0xE0) {
+        need = 2, cp = b & 0x0F, min = 0x800;
+      } else if ((b & 0xF8) == 0xF0) {
+        need = 3, cp = b & 0x07, min = 0x10000;
+      }
+      bool ok = need > 0;
+      for (size_t k = 1; ok && k <= need; ++k) {
+        if (i + k >= s.size()) {
+          ok = false;
+          break;
+        }
+        const auto c = static_cast<unsigned char>(s[i + k]);
+        if ((c & 0xC0) != 0x80) {
+          ok = false;
+          break;
+        }
+        cp = (cp << 6) | (c & 0x3F);
+      }
+      if (ok && cp >= min && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF)) {
+        len = need + 1;
+      } else {
+        cp = 0xFFFD;
+      }
+    }
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      out += static_cast<char16_t>(0xD800 + (cp >> 10));
+      out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    } else {
+      out += static_cast<char16_t>(cp);
+    }
+    i += len;
+  }
+  return out;
+}
+
+std::string utf16ToUtf8(std::u16string_view s) {
+  std::string out;
+  out.reserve(s.size() + s.size() / 2);
+  for (size_t i = 0; i < s.size(); ++i) {
+    char32_t cp = s[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+        s[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;  // unpaired surrogate
+    }
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      out += static_cast<char>(0xC0 | (cp >> 6));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      out += static_cast<char>(0xE0 | (cp >> 12));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (cp >> 18));
+      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+  return out;
+}
+
 TableName splitTableName(const std::string& name) {
   TableName result;
   const size_t dot = name.find('.');

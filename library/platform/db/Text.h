@@ -25,6 +25,11 @@ std::string formatIsoDate(const Date& d);
 std::optional<double> parseReal(std::string_view text);
 std::optional<std::int64_t> parseInteger(std::string_view text);
 
+// UTF-8 <-> UTF-16 for the wide-character data of ODBC. Malformed input
+// becomes U+FFFD instead of being passed on.
+std::u16string utf8ToUtf16(std::string_view text);
+std::string utf16ToUtf8(std::u16string_view text);
+
 // A caller-given table name split into its optional schema and the table;
 // throws Error "invalid table name: ..." unless both parts are plain
 // identifiers (ASCII letters, digits and '_').
