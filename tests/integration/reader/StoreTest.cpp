@@ -113,7 +113,8 @@ class StoreTest : public ::testing::TestWithParam<Backend> {
           "CREATE TRIGGER reject_third BEFORE INSERT ON tblInvoice_Items WHEN NEW.Pos = 3 "
           "BEGIN SELECT RAISE(ABORT, 'third line rejected'); END");
     } else {
-      db->execute("ALTER TABLE tblInvoice_Items ADD CONSTRAINT reject_third CHECK (Pos <> 3)");
+      db->execute(
+          "ALTER TABLE tblInvoice_Items ADD CONSTRAINT reject_third CHECK (Pos <> 3) NOT VALID");
     }
   }
 
@@ -453,6 +454,23 @@ TEST(ViewAmount, LanguageSeparatorsAndTheNoPricePlaceholder) {
   EXPECT_EQ(reader::ViewAmount("--", "DE", "Net"), std::nullopt);
   EXPECT_EQ(reader::ViewAmount("", "DE", "Net"), std::nullopt);
   EXPECT_THROW(reader::ViewAmount("1.2.3,4,5", "GB", "Net"), std::invalid_argument);
+}
+
+}  // namespace
+
+namespace {
+
+// The template database and the script for your own SQLite database create
+// the same tables.
+TEST(IncomingTables, TemplateSeedAndSqliteScriptAgree) {
+  auto body = [](const std::string& path) {
+    std::string s = readAll(path);
+    auto at = s.find("BEGIN;");
+    return at == std::string::npos ? std::string() : s.substr(at);
+  };
+  const std::string seed = body(std::string(BELVORA_SOURCE_DIR) + "/testprog/source/Eingang.sql");
+  EXPECT_FALSE(seed.empty());
+  EXPECT_EQ(seed, body(std::string(BELVORA_SOURCE_DIR) + "/sql/sqlite/incoming.sql"));
 }
 
 }  // namespace
