@@ -45,8 +45,6 @@ FieldList totalFields(ViewModel& v) {
   return list;
 }
 
-// Offers the attachment operation the output folder and asks whether to open
-// it when the document had references.
 // The output folder remembered for this read, and the files in it that an
 // attachment must never replace: the invoice being read and, for a PDF, the
 // work file.
@@ -55,6 +53,8 @@ struct Output {
   std::vector<std::string> keep;
 };
 
+// Offers the attachment operation the output folder and asks whether to open
+// it when the document had references.
 template <typename Operation>
 void attachmentStep(const Output& output, Operation&& operation) {
   const std::string& folder = output.folder;
@@ -63,7 +63,6 @@ void attachmentStep(const Output& output, Operation&& operation) {
     ui::current().message("Note", "This output folder does not exist!", ui::Icon::Information);
     return;
   }
-  // The invoice itself (or the PDF it came from) may live in the folder.
   AttachmentFolder target(folder, output.keep);
   if (!operation(target)) return;
   if (ui::current().question("Note", "Open export folder?", ui::Icon::Question, true)) {
