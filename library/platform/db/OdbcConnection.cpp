@@ -462,12 +462,16 @@ std::unique_ptr<Cursor> OdbcConnection::callProcedure(
                                         s.empty() ? 0 : static_cast<SQLSMALLINT>(s.size()),
                                         narrow(p), static_cast<SQLSMALLINT>(p.size()), nullptr, 0),
                     "SQLProcedureColumns");
-      bool found = false;
+      // Only the columns of the first procedure found: the same name may
+      // exist in several schemas or with several signatures.
+      std::string first;
       while (true) {
         const SQLRETURN rc = SQLFetch(columns.get());
         if (rc == SQL_NO_DATA) break;
         columns.check(rc, "SQLFetch");
-        found = true;
+        const std::string key = catalogueText(columns, 2) + '.' + catalogueText(columns, 3);
+        if (first.empty()) first = key;
+        if (key != first) continue;
         SQLSMALLINT kind = 0, dataType = 0;
         SQLLEN indicator = 0;
         columns.check(SQLGetData(columns.get(), 5, SQL_C_SSHORT, &kind, 0, &indicator),
@@ -479,7 +483,7 @@ std::unique_ptr<Cursor> OdbcConnection::callProcedure(
           ++inputs;
         }
       }
-      if (found) break;
+      if (!first.empty()) break;
     }
   }
 
@@ -550,32 +554,46 @@ void OdbcConnection::rollback() noexcept {
 
 std::string OdbcConnection::resolveTable(const std::string& name) {
   const TableName wanted = splitTableName(name);
-  Statement tables(handles_);
-  tables.check(SQLTables(tables.get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0),
-               "SQLTables");
-  std::string bestSchema, bestTable;
-  int bestScore = 0;  // 2: same spelling, 1: same but for letter case
-  while (true) {
-    const SQLRETURN rc = SQLFetch(tables.get());
-    if (rc == SQL_NO_DATA) break;
-    tables.check(rc, "SQLFetch");
-    const std::string schema = catalogueText(tables, 2);
-    const std::string table = catalogueText(tables, 3);
-    if (!equalsNoCase(table, wanted.table)) continue;
-    if (!wanted.schema.empty() && !equalsNoCase(schema, wanted.schema)) continue;
-    const int score = (table == wanted.table && schema == wanted.schema) ||
-                              (table == wanted.table && wanted.schema.empty())
-                          ? 2
-                          : 1;
-    if (score > bestScore) {
-      bestScore = score;
-      bestSchema = schema;
-      bestTable = table;
+  // Candidates in the catalogue's spelling: first those spelled exactly as
+  // asked, then those that differ in letter case only.
+  std::vector<std::string> exact, similar;
+  {
+    Statement tables(handles_);
+    tables.check(SQLTables(tables.get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0),
+                 "SQLTables");
+    while (true) {
+      const SQLRETURN rc = SQLFetch(tables.get());
+      if (rc == SQL_NO_DATA) break;
+      tables.check(rc, "SQLFetch");
+      const std::string schema = catalogueText(tables, 2);
+      const std::string table = catalogueText(tables, 3);
+      if (!equalsNoCase(table, wanted.table)) continue;
+      if (!wanted.schema.empty() && !equalsNoCase(schema, wanted.schema)) continue;
+      const std::string quoted = wanted.schema.empty()
+                                     ? quote_ + table + quote_
+                                     : quote_ + schema + quote_ + "." + quote_ + table + quote_;
+      const bool same = table == wanted.table && (wanted.schema.empty() || schema == wanted.schema);
+      auto& list = same ? exact : similar;
+      if (std::find(list.begin(), list.end(), quoted) == list.end()) list.push_back(quoted);
     }
   }
-  if (bestScore == 0) throw Error("table not found: " + name);
-  const std::string quotedTable = quote_ + bestTable + quote_;
-  return wanted.schema.empty() ? quotedTable : quote_ + bestSchema + quote_ + "." + quotedTable;
+  std::vector<std::string> candidates = exact;
+  candidates.insert(candidates.end(), similar.begin(), similar.end());
+  if (candidates.empty()) throw Error("table not found: " + name);
+  // Several spellings (tables in other schemas, or names differing in case
+  // only): take the first one the database itself resolves. A failed probe
+  // would spoil an open transaction, so inside one the first is taken.
+  if (candidates.size() > 1 && !inTransaction_) {
+    for (const std::string& candidate : candidates) {
+      try {
+        query("SELECT * FROM " + candidate + " WHERE 1 = 0", {});
+        return candidate;
+      } catch (const Error&) {
+      }
+    }
+    throw Error("table not found: " + name);
+  }
+  return candidates.front();
 }
 
 }  // namespace belvora::db

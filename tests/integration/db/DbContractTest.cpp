@@ -369,7 +369,12 @@ INSTANTIATE_TEST_SUITE_P(Backends, DbContract,
 class OdbcTest : public DbContract {};
 
 TEST_P(OdbcTest, ConnectionFailuresNameTheCause) {
-  EXPECT_THROW_HAS(open("Driver={No Such Driver};Database=x;"), "[01000]");
+  EXPECT_THROW_MSG(
+      open("Driver={No Such Driver};Database=x;"),
+      "[01000] [unixODBC][Driver Manager]Can't open lib 'No Such Driver' : file not found");
+  EXPECT_THROW_MSG(open("DSN=belvora_no_such_dsn"),
+                   "[IM002] [unixODBC][Driver Manager]Data source name not found and no default "
+                   "driver specified");
   if (postgres()) {
     std::string wrong = base_;
     wrong.replace(wrong.find("Pwd=belvora"), 11, "Pwd=wrong");
@@ -377,12 +382,25 @@ TEST_P(OdbcTest, ConnectionFailuresNameTheCause) {
   }
 }
 
-TEST_P(OdbcTest, SetReturningFunctionsAreCalledWithAndWithoutArgument) {
-  if (!postgres()) {
-    auto c = connect();
-    EXPECT_THROW(c->callProcedure("sp_XRechnung", std::string("4711")), Error);
-    return;
+TEST_P(OdbcTest, ProcedureCallsReachTheDriver) {
+  if (postgres()) {
+    EXPECT_THROW_MSG(connect()->callProcedure("sp_missing", std::nullopt),
+                     "[42883] ERROR: function sp_missing() does not exist;\nError while executing "
+                     "the query");
+  } else {
+    // The SQLite driver has no call escape; its own message comes through.
+    EXPECT_THROW_MSG(connect()->callProcedure("sp_XRechnung", std::string("4711")),
+                     "[HY000] [SQLite]near \"sp_XRechnung\": syntax error (1)");
   }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, OdbcTest, ::testing::Values(Kind::SqliteOdbc, Kind::Postgres),
+                         kindName);
+
+// PostgreSQL only: functions, and names that differ in case only.
+class PostgresTest : public DbContract {};
+
+TEST_P(PostgresTest, SetReturningFunctionsAreCalledWithAndWithoutArgument) {
   auto c = connect();
   c->execute("CREATE TABLE xrechnung (BT1 INTEGER, BT2 DATE, BT131 NUMERIC(12,2), BT153 TEXT)");
   c->execute(
@@ -426,8 +444,21 @@ TEST_P(OdbcTest, SetReturningFunctionsAreCalledWithAndWithoutArgument) {
                    "invalid procedure name: sp_all(1); DROP TABLE xrechnung");
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, OdbcTest, ::testing::Values(Kind::SqliteOdbc, Kind::Postgres),
-                         kindName);
+TEST_P(PostgresTest, TablesPreferTheExactSpellingAndTheVisibleSchema) {
+  auto c = connect();
+  const std::string other = "a" + schema_;  // listed before the test schema
+  c->execute("CREATE SCHEMA " + other + "; CREATE TABLE " + other +
+             ".\"TBLINVOICE\" (a INTEGER); CREATE TABLE \"tblInvoice\" (a INTEGER); "
+             "CREATE TABLE \"tblItems\" (a INTEGER); CREATE TABLE tblitems (a INTEGER)");
+  // Only the table in the search path works without its schema.
+  EXPECT_EQ(c->resolveTable("TBLinvoice"), "\"tblInvoice\"");
+  EXPECT_EQ(c->resolveTable(other + ".tblinvoice"), "\"" + other + "\".\"TBLINVOICE\"");
+  EXPECT_EQ(c->resolveTable("tblItems"), "\"tblItems\"");
+  EXPECT_EQ(c->resolveTable("tblitems"), "\"tblitems\"");
+  c->execute("DROP SCHEMA " + other + " CASCADE");
+}
+
+INSTANTIATE_TEST_SUITE_P(Backend, PostgresTest, ::testing::Values(Kind::Postgres), kindName);
 
 }  // namespace
 
