@@ -306,7 +306,7 @@ class OdbcCursor : public Cursor {
     Blob bytes;
     if (!readChunks(column, SQL_C_WCHAR, sizeof(char16_t), bytes)) return Value();
     std::u16string wide(bytes.size() / sizeof(char16_t), u'\0');
-    std::memcpy(wide.data(), bytes.data(), wide.size() * sizeof(char16_t));
+    if (!wide.empty()) std::memcpy(wide.data(), bytes.data(), wide.size() * sizeof(char16_t));
     std::string text = utf16ToUtf8(wide);
     // Numbers and dates are read as text and parsed here: the drivers'
     // own conversions follow the process locale (a decimal comma would
@@ -399,6 +399,7 @@ SQLRETURN run(const Statement& stmt, const std::string& sql, const std::vector<V
 
 OdbcConnection::OdbcConnection(const std::string& connectionString, std::chrono::seconds timeout)
     : handles_(std::make_shared<OdbcHandles>()), timeout_(timeout) {
+  if (connectionString.size() > 32767) throw Error("the ODBC connection string is too long");
   OdbcHandles& h = *handles_;
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &h.env)))
     throw Error("ODBC: the driver manager could not create an environment");
@@ -451,12 +452,30 @@ std::unique_ptr<Cursor> OdbcConnection::callProcedure(
   }
   procedure = unquoteName(procedure);
 
+  // The catalogue takes search patterns: '_' and '%' in a name are escaped.
+  SQLCHAR escapeText[8] = {};
+  SQLSMALLINT escapeLength = 0;
+  std::string escape;
+  if (SQL_SUCCEEDED(SQLGetInfo(handles_->dbc, SQL_SEARCH_PATTERN_ESCAPE, escapeText,
+                               sizeof escapeText, &escapeLength)))
+    escape.assign(reinterpret_cast<const char*>(escapeText), std::min<size_t>(escapeLength, 7));
+  auto pattern = [&escape](const std::string& text) {
+    if (escape.empty()) return text;
+    std::string out;
+    for (char c : text) {
+      if (c == '_' || c == '%') out += escape;
+      out += c;
+    }
+    return out;
+  };
+
   int inputs = 0;
   SQLSMALLINT firstType = 0;
   if (firstArgument) {
     for (const auto& [s, p] :
-         {std::pair{schema, procedure}, std::pair{asciiLower(schema), asciiLower(procedure)},
-          std::pair{asciiUpper(schema), asciiUpper(procedure)}}) {
+         {std::pair{pattern(schema), pattern(procedure)},
+          std::pair{pattern(asciiLower(schema)), pattern(asciiLower(procedure))},
+          std::pair{pattern(asciiUpper(schema)), pattern(asciiUpper(procedure))}}) {
       Statement columns(handles_);
       columns.check(SQLProcedureColumns(columns.get(), nullptr, 0, s.empty() ? nullptr : narrow(s),
                                         s.empty() ? 0 : static_cast<SQLSMALLINT>(s.size()),

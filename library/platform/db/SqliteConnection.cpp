@@ -202,7 +202,11 @@ std::unique_ptr<Cursor> SqliteConnection::query(const std::string& sql,
   // Whatever follows the statement must be blanks or comments.
   if (holdsStatement(db_.get(), tail)) throw Error("a query may hold only one statement");
   bind(db_.get(), stmt.get(), params);
-  return std::make_unique<SqliteCursor>(db_, std::move(stmt));
+  auto cursor = std::make_unique<SqliteCursor>(db_, std::move(stmt));
+  // A statement without result columns runs now, as it would on any other
+  // database, and not only when someone asks for its (non-existent) rows.
+  if (cursor->columns().empty()) cursor->next();
+  return cursor;
 }
 
 std::unique_ptr<Cursor> SqliteConnection::callProcedure(const std::string& name,

@@ -35,6 +35,16 @@ TEST(TextTest, NumbersParseIndependentOfLocale) {
   EXPECT_FALSE(parseInteger("1.5").has_value());
 }
 
+TEST(TextTest, Utf16ConversionRoundTripsAndReplacesMalformedInput) {
+  const std::string text = "A\u00e4\u20ac\U0001D11E";
+  EXPECT_EQ(utf8ToUtf16(text), u"A\u00e4\u20ac\U0001D11E");
+  EXPECT_EQ(utf16ToUtf8(utf8ToUtf16(text)), text);
+  EXPECT_EQ(utf8ToUtf16("a\xc3"), u"a\ufffd");                    // cut sequence
+  EXPECT_EQ(utf8ToUtf16("\xc0\xafx"), u"\ufffd\ufffdx");          // overlong '/'
+  EXPECT_EQ(utf8ToUtf16("\xed\xa0\x80"), u"\ufffd\ufffd\ufffd");  // encoded surrogate
+  EXPECT_EQ(utf16ToUtf8(std::u16string(1, char16_t(0xD800)) + u"x"), "\xef\xbf\xbdx");
+}
+
 TEST(TextTest, TableNamesArePlainIdentifiersWithOptionalSchema) {
   EXPECT_EQ(splitTableName("tblDocuments").table, "tblDocuments");
   EXPECT_EQ(splitTableName("tblDocuments").schema, "");
