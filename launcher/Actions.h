@@ -16,6 +16,7 @@ inline constexpr int kExitNoDatabase = 3;  // the database could not be opened
 using Action = int (*)(const Parameters& params);
 
 int ActionErstellen(const Parameters& params);
+int ActionEinlesen(const Parameters& params);
 
 // The usage text on standard error; returns kExitUsage.
 int ShowUsage();

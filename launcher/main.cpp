@@ -18,6 +18,7 @@ namespace {
 // Adding an action: declare it in Actions.h and name it here.
 constexpr std::pair<std::string_view, start::Action> kActions[] = {
     {"ERSTELLEN", &start::ActionErstellen},
+    {"EINLESEN", &start::ActionEinlesen},
 };
 
 std::string joinArguments(int argc, char** argv) {

@@ -127,6 +127,26 @@ const FieldInfo& infoOf(FieldArray array, std::size_t index) {
   return fieldCatalogue().front();
 }
 
+// A value with line breaks continues under its first line.
+void appendIndented(std::string& out, std::string_view value, std::size_t indent) {
+  for (char c : value) {
+    if (c == '\r') continue;
+    out += c;
+    if (c == '\n') out.append(indent, ' ');
+  }
+}
+
+// A grid cell stays on its row.
+std::string oneLine(std::string_view cell) {
+  std::string s;
+  s.reserve(cell.size());
+  for (char c : cell) {
+    if (c == '\r') continue;
+    s += c == '\n' || c == '\t' ? ' ' : c;
+  }
+  return s;
+}
+
 // One labelled field per line; `extra` is shown after the value (a currency).
 struct Line {
   FieldArray array;
@@ -148,7 +168,7 @@ void appendFields(std::string& out, std::string_view heading, const ViewModel& v
     out += "  ";
     pad(out, caption(language, f.captionGB, f.captionDE), labelWidth);
     out += "  ";
-    out += *view.field(l.array, l.index);
+    appendIndented(out, *view.field(l.array, l.index), labelWidth + 4);
     if (l.extra && !l.extra->empty()) {
       out += ' ';
       out += *l.extra;
@@ -169,9 +189,13 @@ void appendTable(std::string& out, std::string_view heading, const Grid& grid,
   for (std::size_t k = 0; k < columns.size(); ++k) {
     widths[k] = width(caption(language, columns[k].captionGB, columns[k].captionDE));
   }
+  std::vector<std::vector<std::string>> cells;
+  cells.reserve(grid.rows.size());
   for (const GridRow& row : grid.rows) {
+    auto& line = cells.emplace_back(columns.size());
     for (std::size_t k = 0; k < columns.size() && k < row.cells.size(); ++k) {
-      widths[k] = std::max(widths[k], width(row.cells[k]));
+      line[k] = oneLine(row.cells[k]);
+      widths[k] = std::max(widths[k], width(line[k]));
     }
   }
   auto appendRow = [&](auto&& cellText) {
@@ -187,10 +211,8 @@ void appendTable(std::string& out, std::string_view heading, const Grid& grid,
   };
   appendRow(
       [&](std::size_t k) { return caption(language, columns[k].captionGB, columns[k].captionDE); });
-  for (const GridRow& row : grid.rows) {
-    appendRow([&](std::size_t k) -> std::string_view {
-      return k < row.cells.size() ? std::string_view(row.cells[k]) : std::string_view();
-    });
+  for (const auto& line : cells) {
+    appendRow([&](std::size_t k) -> std::string_view { return line[k]; });
   }
   out += '\n';
 }

@@ -36,6 +36,12 @@ struct Candidate {
   QPDFObjectHandle stream;
 };
 
+// This file stays valid C++17: clang 14 with libstdc++ 12 cannot compile
+// qpdf 11's headers in C++20 mode, so the clang (fuzz) build compiles it as C++17.
+bool startsWith(std::string_view s, std::string_view prefix) {
+  return s.substr(0, prefix.size()) == prefix;
+}
+
 std::string lower(std::string_view s) {
   std::string out(s);
   std::transform(out.begin(), out.end(), out.begin(),
@@ -227,15 +233,15 @@ bool looksLikeInvoiceXml(std::string_view xml) {
     if (pos >= xml.size() || xml[pos] != '<') return false;
     std::string_view rest = xml.substr(pos);
     std::size_t end;
-    if (rest.starts_with("<?")) {
+    if (startsWith(rest, "<?")) {
       end = rest.find("?>");
       if (end == std::string_view::npos) return false;
       pos += end + 2;
-    } else if (rest.starts_with("<!--")) {
+    } else if (startsWith(rest, "<!--")) {
       end = rest.find("-->");
       if (end == std::string_view::npos) return false;
       pos += end + 3;
-    } else if (rest.starts_with("<!")) {
+    } else if (startsWith(rest, "<!")) {
       // A doctype's internal subset holds '>' of its own: skip past its ']'.
       std::size_t bracket = rest.find('[');
       end = rest.find('>');
