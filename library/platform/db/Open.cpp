@@ -1,3 +1,4 @@
+#include <unistd.h>
 
 #include "platform/db/Connection.h"
 #include "platform/db/ConnectionString.h"
@@ -31,7 +32,12 @@ std::unique_ptr<Connection> open(const std::string& connectionString,
   if (startsWithNoCase(provider, "Microsoft.Jet") || startsWithNoCase(provider, "Microsoft.ACE"))
     accessNotSupported();
 
-  // ODBC takes the string unchanged: its keys belong to the driver.
+  // ODBC takes the string unchanged: its keys belong to the driver. The
+  // SQLite drivers would create a missing file, so a mistyped path would
+  // yield an empty database instead of an error.
+  if (cs.has("driver") && asciiLower(*cs.find("driver")).find("sqlite") != std::string::npos &&
+      !dataSource.empty() && dataSource != ":memory:" && ::access(dataSource.c_str(), F_OK) != 0)
+    throw Error("database file not found: " + dataSource);
   if (cs.has("driver") || cs.has("dsn"))
     return std::make_unique<OdbcConnection>(connectionString, timeout);
 

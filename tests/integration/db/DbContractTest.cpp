@@ -62,6 +62,8 @@ std::string kindName(const ::testing::TestParamInfo<Kind>& info) {
   return "?";
 }
 
+void PrintTo(Kind kind, std::ostream* os) { *os << kindName({kind, 0}); }
+
 class DbContract : public ::testing::TestWithParam<Kind> {
  protected:
   void SetUp() override {
@@ -406,7 +408,12 @@ TEST_P(OdbcTest, ConnectionFailuresNameTheCause) {
   EXPECT_THROW_MSG(open("DSN=belvora_no_such_dsn"),
                    "[IM002] [unixODBC][Driver Manager]Data source name not found and no default "
                    "driver specified");
-  if (postgres()) {
+  if (!postgres()) {
+    const std::string missing = (dir_ / "missing.db").string();
+    EXPECT_THROW_MSG(open("Driver=SQLite3;Database=" + missing + ";"),
+                     "database file not found: " + missing);
+    EXPECT_FALSE(fs::exists(missing));
+  } else {
     std::string wrong = base_;
     wrong.replace(wrong.find("Pwd=belvora"), 11, "Pwd=wrong");
     EXPECT_THROW_HAS(open(wrong), "password authentication failed for user \"belvora\"");
