@@ -56,7 +56,10 @@ bool isDirectory(const std::string& path) {
 void writeFileAtomically(const std::string& path, std::string_view bytes) {
   fs::path target(path);
   fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::string pattern = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+  std::string name = ".";
+  name += target.filename().string();
+  name += ".XXXXXX";
+  std::string pattern = (dir / name).string();
   int fd = ::mkstemp(pattern.data());
   if (fd < 0) fail("cannot create", path, errno);
   const char* p = bytes.data();
