@@ -134,7 +134,10 @@ class Collector {
 // Collects decoded bytes and gives up once they pass the limit.
 class LimitedSink : public Pipeline {
  public:
-  explicit LimitedSink(std::size_t limit) : Pipeline("embedded file", nullptr), limit_(limit) {}
+  LimitedSink(std::size_t limit, std::size_t expected)
+      : Pipeline("embedded file", nullptr), limit_(limit) {
+    data_.reserve(std::min(expected, limit));
+  }
   void write(unsigned char const* data, size_t len) override {
     if (len > limit_ - std::min(limit_, data_.size())) {
       exceeded_ = true;
@@ -152,8 +155,26 @@ class LimitedSink : public Pipeline {
   bool exceeded_ = false;
 };
 
+std::size_t positiveInteger(QPDFObjectHandle dict, const char* key) {
+  if (!dict.isDictionary()) return 0;
+  QPDFObjectHandle v = dict.getKey(key);
+  if (!v.isInteger()) return 0;
+  const long long n = v.getIntValue();
+  return n > 0 ? static_cast<std::size_t>(n) : 0;
+}
+
+// The decoded size the producer recorded (/Params /Size), to reserve memory
+// at once. A hint only: never believed beyond what the stored bytes could
+// plausibly inflate to.
+std::size_t recordedSize(QPDFObjectHandle& stream) {
+  QPDFObjectHandle dict = stream.getDict();
+  const std::size_t size = positiveInteger(dict.getKey("/Params"), "/Size");
+  const std::size_t stored = positiveInteger(dict, "/Length");
+  return std::min(size, stored * 64 + (std::size_t{1} << 20));
+}
+
 std::optional<std::string> decode(QPDFObjectHandle& stream, std::size_t maxFileSize) {
-  LimitedSink sink(maxFileSize);
+  LimitedSink sink(maxFileSize, recordedSize(stream));
   bool ok = false;
   try {
     ok = stream.pipeStreamData(&sink, nullptr, 0, qpdf_dl_generalized, true, false);
@@ -202,13 +223,15 @@ std::optional<EmbeddedFile> findInvoiceXml(std::string_view pdfBytes, std::size_
 
   // Decoded content per candidate, so that no stream is decoded twice.
   std::vector<std::optional<std::optional<std::string>>> cache(all.size());
-  auto contentOf = [&](std::size_t i) -> const std::optional<std::string>& {
+  auto contentOf = [&](std::size_t i) -> std::optional<std::string>& {
     if (!cache[i]) cache[i] = decode(all[i].stream, maxFileSize);
     return *cache[i];
   };
   auto accept = [&](std::size_t i) -> std::optional<EmbeddedFile> {
-    const auto& content = contentOf(i);
-    if (content && looksLikeInvoiceXml(*content)) return EmbeddedFile{all[i].name, *content};
+    auto& content = contentOf(i);
+    if (content && looksLikeInvoiceXml(*content)) {
+      return EmbeddedFile{all[i].name, std::move(*content)};
+    }
     return std::nullopt;
   };
 
