@@ -524,7 +524,9 @@ std::unique_ptr<Cursor> OdbcConnection::callProcedure(
     }
     stmt->check(bound->bindText(*stmt, 1, 0, *firstArgument, firstType), "SQLBindParameter");
   } else {
-    call = "{call " + name + "}";
+    // Empty parentheses: without them psqlodbc takes a schema-qualified
+    // name for a relation ("SELECT * FROM schema.name").
+    call = "{call " + name + "()}";
   }
   stmt->check(SQLExecDirect(stmt->get(), narrow(call), length(call)), "SQLExecDirect");
   return std::make_unique<OdbcCursor>(std::move(stmt), std::move(bound));
