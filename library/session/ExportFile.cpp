@@ -38,11 +38,7 @@ ExportResult WriteExportFile(const std::string& path, std::string_view document,
   }
   try {
     static constexpr std::string_view kBom = "\xEF\xBB\xBF";
-    std::string bytes;
-    bytes.reserve(kBom.size() + document.size());
-    bytes.append(kBom);
-    bytes.append(document);
-    sys::writeFileAtomically(writtenPath, bytes);
+    sys::writeFileAtomically(writtenPath, {kBom, document});
     return ExportResult::Written;
   } catch (...) {
     std::string message = std::string(text::kExportFailed) + writtenPath + text::kLineBreak +

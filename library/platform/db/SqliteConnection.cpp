@@ -29,7 +29,9 @@ Statement prepare(sqlite3* db, std::string_view sql, std::string_view* tail) {
   return stmt;
 }
 
-void bind(sqlite3* db, sqlite3_stmt* stmt, const std::vector<Value>& params) {
+// copy: the statement may run after the values are gone (a cursor), so
+// SQLite keeps its own copies; otherwise large blobs are bound in place.
+void bind(sqlite3* db, sqlite3_stmt* stmt, const std::vector<Value>& params, bool copy) {
   const int expected = sqlite3_bind_parameter_count(stmt);
   if (expected != static_cast<int>(params.size()))
     throw Error("the statement has " + std::to_string(expected) + " parameter(s) but " +
@@ -61,7 +63,7 @@ void bind(sqlite3* db, sqlite3_stmt* stmt, const std::vector<Value>& params) {
         // A zero-length blob must stay a blob, not turn into NULL.
         rc = v.blob().empty() ? sqlite3_bind_zeroblob(stmt, i + 1, 0)
                               : sqlite3_bind_blob64(stmt, i + 1, v.blob().data(), v.blob().size(),
-                                                    SQLITE_TRANSIENT);
+                                                    copy ? SQLITE_TRANSIENT : SQLITE_STATIC);
         break;
     }
     if (rc != SQLITE_OK) fail(db);
@@ -201,7 +203,7 @@ std::unique_ptr<Cursor> SqliteConnection::query(const std::string& sql,
   if (!stmt) throw Error("the query holds no statement");
   // Whatever follows the statement must be blanks or comments.
   if (holdsStatement(db_.get(), tail)) throw Error("a query may hold only one statement");
-  bind(db_.get(), stmt.get(), params);
+  bind(db_.get(), stmt.get(), params, true);
   auto cursor = std::make_unique<SqliteCursor>(db_, std::move(stmt));
   // A statement without result columns runs now, as it would on any other
   // database, and not only when someone asks for its (non-existent) rows.
@@ -226,7 +228,7 @@ long SqliteConnection::execute(const std::string& sql, const std::vector<Value>&
     if (!stmt) break;  // only blanks or comments left
     if (first && !params.empty() && holdsStatement(db, tail))
       throw Error("parameters are only allowed in a single statement");
-    if (first) bind(db, stmt.get(), params);
+    if (first) bind(db, stmt.get(), params, false);
     const auto before = sqlite3_total_changes64(db);
     int rc;
     while ((rc = sqlite3_step(stmt.get())) == SQLITE_ROW) {

@@ -54,6 +54,10 @@ bool isDirectory(const std::string& path) {
 }
 
 void writeFileAtomically(const std::string& path, std::string_view bytes) {
+  writeFileAtomically(path, {bytes});
+}
+
+void writeFileAtomically(const std::string& path, std::initializer_list<std::string_view> pieces) {
   fs::path target(path);
   fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
   std::string name = ".";
@@ -62,19 +66,21 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
   std::string pattern = (dir / name).string();
   int fd = ::mkstemp(pattern.data());
   if (fd < 0) fail("cannot create", path, errno);
-  const char* p = bytes.data();
-  size_t left = bytes.size();
-  while (left > 0) {
-    ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      int err = errno;
-      ::close(fd);
-      ::unlink(pattern.c_str());
-      fail("cannot write", path, err);
+  for (std::string_view bytes : pieces) {
+    const char* p = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+      ssize_t n = ::write(fd, p, left);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        int err = errno;
+        ::close(fd);
+        ::unlink(pattern.c_str());
+        fail("cannot write", path, err);
+      }
+      p += n;
+      left -= static_cast<size_t>(n);
     }
-    p += n;
-    left -= static_cast<size_t>(n);
   }
   // Keep the permissions an ordinary new file would get.
   mode_t mask = ::umask(0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,9 @@ bool isDirectory(const std::string& path);
 // Writes through a temporary file in the same folder and renames it over the
 // target, so a failed write leaves an existing file as it was.
 void writeFileAtomically(const std::string& path, std::string_view bytes);
+// The same for a file made of several pieces, written one after the other
+// without joining them in memory first.
+void writeFileAtomically(const std::string& path, std::initializer_list<std::string_view> pieces);
 
 // $TMPDIR, else /tmp.
 std::string tempDir();
