@@ -458,19 +458,3 @@ TEST(ViewAmount, LanguageSeparatorsAndTheNoPricePlaceholder) {
 
 }  // namespace
 
-namespace {
-
-// The template database and the script for your own SQLite database create
-// the same tables.
-TEST(IncomingTables, TemplateSeedAndSqliteScriptAgree) {
-  auto body = [](const std::string& path) {
-    std::string s = readAll(path);
-    auto at = s.find("BEGIN;");
-    return at == std::string::npos ? std::string() : s.substr(at);
-  };
-  const std::string seed = body(std::string(BELVORA_SOURCE_DIR) + "/testprog/source/Eingang.sql");
-  EXPECT_FALSE(seed.empty());
-  EXPECT_EQ(seed, body(std::string(BELVORA_SOURCE_DIR) + "/sql/sqlite/incoming.sql"));
-}
-
-}  // namespace
