@@ -209,20 +209,20 @@ void makeHybridPdf(const std::string& xml, const std::string& path) {
   QPDFObjectHandle ef = QPDFObjectHandle::newDictionary();
   ef.replaceKey("/F", stream);
   ef.replaceKey("/UF", stream);
-  QPDFObjectHandle spec = QPDFObjectHandle::newDictionary();
-  spec.replaceKey("/Type", QPDFObjectHandle::newName("/Filespec"));
-  spec.replaceKey("/F", QPDFObjectHandle::newString("factur-x.xml"));
-  spec.replaceKey("/UF", QPDFObjectHandle::newUnicodeString("factur-x.xml"));
-  spec.replaceKey("/AFRelationship", QPDFObjectHandle::newName("/Data"));
-  spec.replaceKey("/EF", ef);
-  spec = pdf.makeIndirectObject(spec);
+  QPDFObjectHandle fileSpec = QPDFObjectHandle::newDictionary();
+  fileSpec.replaceKey("/Type", QPDFObjectHandle::newName("/Filespec"));
+  fileSpec.replaceKey("/F", QPDFObjectHandle::newString("factur-x.xml"));
+  fileSpec.replaceKey("/UF", QPDFObjectHandle::newUnicodeString("factur-x.xml"));
+  fileSpec.replaceKey("/AFRelationship", QPDFObjectHandle::newName("/Data"));
+  fileSpec.replaceKey("/EF", ef);
+  fileSpec = pdf.makeIndirectObject(fileSpec);
   QPDFObjectHandle leaf = QPDFObjectHandle::newDictionary();
-  leaf.replaceKey("/Names",
-                  QPDFObjectHandle::newArray({QPDFObjectHandle::newString("factur-x.xml"), spec}));
+  leaf.replaceKey("/Names", QPDFObjectHandle::newArray(
+                                {QPDFObjectHandle::newString("factur-x.xml"), fileSpec}));
   QPDFObjectHandle names = QPDFObjectHandle::newDictionary();
   names.replaceKey("/EmbeddedFiles", leaf);
   pdf.getRoot().replaceKey("/Names", names);
-  pdf.getRoot().replaceKey("/AF", QPDFObjectHandle::newArray({spec}));
+  pdf.getRoot().replaceKey("/AF", QPDFObjectHandle::newArray({fileSpec}));
   QPDFWriter w(pdf, path.c_str());
   w.setCompressStreams(true);
   w.write();

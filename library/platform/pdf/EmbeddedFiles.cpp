@@ -70,7 +70,7 @@ class Collector {
     if (names.isDictionary()) walkTree(names.getKey("/EmbeddedFiles"), 0);
     QPDFObjectHandle af = root.getKey("/AF");
     if (af.isArray()) {
-      for (auto& spec : af.getArrayAsVector()) addFileSpec(spec, {});
+      for (auto& fileSpec : af.getArrayAsVector()) addFileSpec(fileSpec, {});
     }
     return std::move(found_);
   }
@@ -97,9 +97,9 @@ class Collector {
     }
   }
 
-  static std::string specName(QPDFObjectHandle& spec, const std::string& treeKey) {
+  static std::string specName(QPDFObjectHandle& fileSpec, const std::string& treeKey) {
     for (const char* key : {"/UF", "/F"}) {
-      QPDFObjectHandle v = spec.getKey(key);
+      QPDFObjectHandle v = fileSpec.getKey(key);
       if (v.isString()) {
         std::string s = v.getUTF8Value();
         if (!s.empty()) return s;
@@ -108,9 +108,9 @@ class Collector {
     return treeKey;
   }
 
-  void addFileSpec(QPDFObjectHandle spec, const std::string& treeKey) {
-    if (!spec.isDictionary()) return;
-    QPDFObjectHandle ef = spec.getKey("/EF");
+  void addFileSpec(QPDFObjectHandle fileSpec, const std::string& treeKey) {
+    if (!fileSpec.isDictionary()) return;
+    QPDFObjectHandle ef = fileSpec.getKey("/EF");
     if (!ef.isDictionary()) return;
     QPDFObjectHandle stream;
     for (const char* key : {"/UF", "/F"}) {
@@ -122,7 +122,7 @@ class Collector {
     }
     if (!stream.isInitialized() || !stream.isStream()) return;
     if (!streams_.insert(stream.getObjGen()).second) return;
-    found_.push_back({specName(spec, treeKey), stream});
+    found_.push_back({specName(fileSpec, treeKey), stream});
   }
 
   QPDF& pdf_;

@@ -216,8 +216,8 @@ TEST(FindInvoiceXml, WalksUnsortedNestedNameTreesAndSurvivesCycles) {
 
 TEST(FindInvoiceXml, FindsFilesReachableOnlyAsAssociatedFiles) {
   PdfBuilder b;
-  auto spec = b.fileSpec("factur-x.xml", kCii);
-  b.setAssociatedFiles({spec});
+  auto fileSpec = b.fileSpec("factur-x.xml", kCii);
+  b.setAssociatedFiles({fileSpec});
   const std::string bytes = b.bytes();
   EXPECT_EQ(embeddedFileNames(bytes), std::vector<std::string>{"factur-x.xml"});
   ASSERT_TRUE(findInvoiceXml(bytes));

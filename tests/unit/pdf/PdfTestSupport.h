@@ -46,20 +46,20 @@ class PdfBuilder {
     QPDFObjectHandle ef = QPDFObjectHandle::newDictionary();
     ef.replaceKey("/F", stream);
     ef.replaceKey("/UF", stream);
-    QPDFObjectHandle spec = QPDFObjectHandle::newDictionary();
-    spec.replaceKey("/Type", QPDFObjectHandle::newName("/Filespec"));
-    spec.replaceKey("/F", QPDFObjectHandle::newString(name));
-    spec.replaceKey("/UF", QPDFObjectHandle::newUnicodeString(name));
-    spec.replaceKey("/EF", ef);
-    return pdf_.makeIndirectObject(spec);
+    QPDFObjectHandle fileSpec = QPDFObjectHandle::newDictionary();
+    fileSpec.replaceKey("/Type", QPDFObjectHandle::newName("/Filespec"));
+    fileSpec.replaceKey("/F", QPDFObjectHandle::newString(name));
+    fileSpec.replaceKey("/UF", QPDFObjectHandle::newUnicodeString(name));
+    fileSpec.replaceKey("/EF", ef);
+    return pdf_.makeIndirectObject(fileSpec);
   }
 
   // A name tree leaf holding the pairs in the order given (sorted or not).
   QPDFObjectHandle leaf(const std::vector<std::pair<std::string, QPDFObjectHandle>>& pairs) {
     QPDFObjectHandle names = QPDFObjectHandle::newArray();
-    for (const auto& [key, spec] : pairs) {
+    for (const auto& [key, fileSpec] : pairs) {
       names.appendItem(QPDFObjectHandle::newString(key));
-      names.appendItem(spec);
+      names.appendItem(fileSpec);
     }
     QPDFObjectHandle node = QPDFObjectHandle::newDictionary();
     node.replaceKey("/Names", names);
