@@ -15,14 +15,15 @@ trap 'bash scripts/postgres.sh stop >/dev/null 2>&1 || true' EXIT
 export BELVORA_REQUIRE_PG=1
 
 echo "== build"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -Wno-dev >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBELVORA_BUILD_TESTS=ON \
+  -DBELVORA_BUILD_BENCH=ON -DBELVORA_SANITIZE=OFF -Wno-dev >/dev/null
 cmake --build build -j"$jobs"
 echo "== tests"
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 600
 
 echo "== sanitizer build (address, undefined)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBELVORA_SANITIZE=ON \
-  -DBELVORA_BUILD_BENCH=OFF -Wno-dev >/dev/null
+  -DBELVORA_BUILD_TESTS=ON -DBELVORA_BUILD_BENCH=OFF -Wno-dev >/dev/null
 cmake --build build-asan -j"$jobs"
 # psqlodbc leaks a little on every failed statement; that is not ours to fix.
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
