@@ -53,6 +53,9 @@ void XPath::registerNamespaces(std::string_view decl) {
       fail();
     }
   }
+  // Taken-apart paths hold the namespaces of their prefixes.
+  indexed_.clear();
+  childPaths_.clear();
 }
 
 XPathObjectPtr XPath::eval(std::string_view expr, const xmlNode* context) {
@@ -98,10 +101,22 @@ bool isChildSteps(std::string_view rest) {
          rest.find("..") == std::string_view::npos;
 }
 
+// Child paths are walked from an element or the document node; other
+// context nodes are left to XPath.
+bool isWalkable(const xmlNode* context) {
+  return context == nullptr || context->type == XML_ELEMENT_NODE ||
+         context->type == XML_DOCUMENT_NODE;
+}
+
 // True when a comes before b in document order.
 bool before(xmlNode* a, xmlNode* b) { return xmlXPathCmpNodes(a, b) == 1; }
 
 }  // namespace
+
+xmlNode* XPath::walkStart(const xmlNode* context) const {
+  return context != nullptr ? const_cast<xmlNode*>(context)
+                            : reinterpret_cast<xmlNode*>(doc_.get());
+}
 
 const XPath::Indexed& XPath::indexed(std::string_view expr) {
   auto it = indexed_.find(expr);
@@ -127,6 +142,80 @@ const XPath::Indexed& XPath::indexed(std::string_view expr) {
     }
   }
   return indexed_.emplace(std::string(expr), std::move(path)).first->second;
+}
+
+const XPath::ChildPath& XPath::childPath(std::string_view expr) {
+  auto it = childPaths_.find(expr);
+  if (it != childPaths_.end()) return it->second;
+  ChildPath path;
+  xmlDict* dict = doc_.get()->dict;
+  if (!expr.empty() && dict != nullptr && isChildSteps(expr)) {
+    path.usable = true;
+    std::string_view rest = expr;
+    while (path.usable && !rest.empty()) {
+      const auto slash = rest.find('/');
+      const std::string_view part = rest.substr(0, slash);
+      rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+      Step step;
+      if (part.front() == '@') {
+        // An attribute without namespace, and only as the last step.
+        const std::string_view local = part.substr(1);
+        path.usable = rest.empty() && slash == std::string_view::npos && !local.empty() &&
+                      std::all_of(local.begin(), local.end(), isNameChar);
+        step.attribute = true;
+        step.attributeName = std::string(local);
+      } else {
+        std::string_view prefix;
+        std::string_view local;
+        const xmlChar* uri = nullptr;
+        if (splitQName(part, prefix, local)) {
+          uri = xmlXPathNsLookup(ctx_.get(), BAD_CAST std::string(prefix).c_str());
+        }
+        // An unknown prefix is left to XPath, which reports it.
+        path.usable = uri != nullptr;
+        if (uri != nullptr) step.uri = reinterpret_cast<const char*>(uri);
+        step.name = xmlDictExists(dict, BAD_CAST local.data(), static_cast<int>(local.size()));
+      }
+      path.steps.push_back(std::move(step));
+    }
+  }
+  if (!path.usable) path.steps.clear();
+  return childPaths_.emplace(std::string(expr), std::move(path)).first->second;
+}
+
+bool XPath::walk(const std::vector<Step>& steps, std::size_t k, xmlNode* node, bool firstOnly,
+                 std::vector<xmlNode*>& out) {
+  const Step& step = steps[k];
+  if (step.attribute) {
+    if (node->type != XML_ELEMENT_NODE) return false;
+    const auto* name = reinterpret_cast<const xmlChar*>(step.attributeName.c_str());
+    for (xmlAttr* attr = node->properties; attr != nullptr; attr = attr->next) {
+      if (attr->ns == nullptr && xmlStrEqual(attr->name, name)) {
+        out.push_back(reinterpret_cast<xmlNode*>(attr));
+        return true;
+      }
+    }
+    return false;
+  }
+  if (step.name == nullptr) return false;  // no element of the name in the document
+  const bool last = k + 1 == steps.size();
+  const auto* uri = reinterpret_cast<const xmlChar*>(step.uri.c_str());
+  bool found = false;
+  for (xmlNode* child = node->children; child != nullptr; child = child->next) {
+    // Names are interned in the document's dictionary, so equal names are one pointer.
+    if (child->type != XML_ELEMENT_NODE || child->name != step.name || child->ns == nullptr ||
+        !xmlStrEqual(child->ns->href, uri)) {
+      continue;
+    }
+    if (last) {
+      out.push_back(child);
+      found = true;
+    } else {
+      found = walk(steps, k + 1, child, firstOnly, out) || found;
+    }
+    if (found && firstOnly) return true;
+  }
+  return found;
 }
 
 void XPath::buildIndex() {
@@ -191,6 +280,14 @@ xmlNode* XPath::first(std::string_view expr, const xmlNode* context) {
     }
     return best;
   }
+  if (isWalkable(context)) {
+    const ChildPath& steps = childPath(expr);
+    if (steps.usable) {
+      std::vector<xmlNode*> found;
+      walk(steps.steps, 0, walkStart(context), true, found);
+      return found.empty() ? nullptr : found.front();
+    }
+  }
   XPathObjectPtr result = eval(expr, context);
   if (result->type != XPATH_NODESET || result->nodesetval == nullptr ||
       result->nodesetval->nodeNr == 0) {
@@ -217,6 +314,14 @@ std::vector<xmlNode*> XPath::all(std::string_view expr, const xmlNode* context) 
       std::stable_sort(nodes.begin(), nodes.end(), before);
     }
     return nodes;
+  }
+  if (isWalkable(context)) {
+    const ChildPath& steps = childPath(expr);
+    if (steps.usable) {
+      std::vector<xmlNode*> found;
+      walk(steps.steps, 0, walkStart(context), false, found);
+      return found;
+    }
   }
   XPathObjectPtr result = eval(expr, context);
   std::vector<xmlNode*> nodes;

@@ -69,7 +69,25 @@ class XPath {
     std::string rest;               // relative child steps, may be empty
   };
 
+  // "p:a/p:b[/@attr]" taken apart; usable is false for other expressions.
+  struct Step {
+    const xmlChar* name = nullptr;  // element name, interned; null: no such element
+    std::string uri;                // the element's namespace
+    bool attribute = false;         // an attribute without namespace instead
+    std::string attributeName;
+  };
+  struct ChildPath {
+    bool usable = false;
+    std::vector<Step> steps;
+  };
+
   XPathObjectPtr eval(std::string_view expr, const xmlNode* context);
+  const ChildPath& childPath(std::string_view expr);
+  // Walks the steps below node in document order; stops at the first hit
+  // when firstOnly. Answers what XPath would for a child path.
+  xmlNode* walkStart(const xmlNode* context) const;
+  static bool walk(const std::vector<Step>& steps, std::size_t k, xmlNode* node, bool firstOnly,
+                   std::vector<xmlNode*>& out);
   const Indexed& indexed(std::string_view expr);
   // Elements of the name and namespace, in document order.
   std::vector<xmlNode*> elements(const Indexed& path);
@@ -87,6 +105,7 @@ class XPath {
   XPathContextPtr ctx_;
   std::unordered_map<std::string, XPathCompPtr, Hash, std::equal_to<>> compiled_;
   std::unordered_map<std::string, Indexed, Hash, std::equal_to<>> indexed_;
+  std::unordered_map<std::string, ChildPath, Hash, std::equal_to<>> childPaths_;
   bool indexBuilt_ = false;
   std::unordered_map<const xmlChar*, std::vector<xmlNode*>> byName_;
   std::vector<const xmlNs*> namespaces_;  // every distinct namespace of an element

@@ -112,3 +112,35 @@ TEST(XmlXPath, WholeDocumentSearchesKeepXPathMeaning) {
   EXPECT_EQ(xp.all("//p:X/p:Y | //p:None"), ys);
   EXPECT_EQ(xp.all("(//p:X)[2]").front(), xs[1]);
 }
+
+TEST(XmlXPath, ChildPathsBelowANodeGiveXPathAnswers) {
+  // Namespaces by URI, nested same names, an attribute in a namespace, text
+  // and comments between elements, an unknown prefix.
+  const Document doc = Document::parseMemory(R"(<r xmlns:a="urn:a" xmlns:b="urn:b" xmlns:c="urn:a">
+  <a:L><b:N>wrong-ns</b:N><a:N n="1" b:n="ns">first</a:N> text <!-- c --><c:N>second</c:N>
+    <a:P><a:N>deep</a:N></a:P><a:P><a:N>deep2</a:N><a:Q/></a:P></a:L>
+  <a:L><a:P><a:N>other-line</a:N></a:P></a:L>
+</r>)");
+  XPath xp(doc);
+  xp.registerNamespaces("xmlns:p='urn:a' xmlns:q='urn:b'");
+  const xmlNode* line = xp.first("//p:L");
+  ASSERT_NE(line, nullptr);
+  // "./..." is the same path evaluated by libxml2 itself.
+  for (const char* path : {"p:N", "q:N", "p:P/p:N", "p:P/p:Q", "p:N/@n", "p:N/@missing", "p:Z",
+                           "p:P/p:Z/p:N", "p:Undeclared"}) {
+    const std::string same = std::string("./") + path;
+    EXPECT_EQ(xp.all(path, line), xp.all(same, line)) << path;
+    EXPECT_EQ(xp.first(path, line), xp.first(same, line)) << path;
+  }
+  EXPECT_EQ(xp.all("p:N", line).size(), 2u);
+  EXPECT_EQ(xp.text("p:N", line).value(), "first");
+  EXPECT_EQ(xp.text("p:P/p:N", line).value(), "deep");
+  EXPECT_EQ(xp.text("p:N/@n", line).value(), "1");
+  // From the document node: the root element is the first step.
+  EXPECT_EQ(xp.all("p:L/p:P/p:N").size(), 0u);
+  EXPECT_EQ(xp.first("r"), xp.first("./r"));
+  EXPECT_THROW(xp.first("x:N", line), std::runtime_error);
+  // A prefix declared again later points to its new namespace.
+  xp.registerNamespaces("xmlns:p='urn:b'");
+  EXPECT_EQ(xp.text("p:N", line).value(), "wrong-ns");
+}
