@@ -242,18 +242,28 @@ std::string readWholeFile(const std::string& path) {
   struct stat info {};
   if (::fstat(fd, &info) != 0) fail("cannot read", errno);
   if (S_ISDIR(info.st_mode)) fail("cannot read", EISDIR);
-  std::string bytes;
-  if (S_ISREG(info.st_mode)) bytes.reserve(static_cast<std::size_t>(info.st_size));
-  char buffer[1 << 16];
+  // Read straight into the string; a file that grows meanwhile is read on.
+  std::string bytes(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0, '\0');
+  std::size_t used = 0;
+  char spill[1 << 16];
   while (true) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    const bool full = used == bytes.size();
+    char* target = full ? spill : bytes.data() + used;
+    const std::size_t room = full ? sizeof spill : bytes.size() - used;
+    const ssize_t n = ::read(fd, target, room);
     if (n < 0) {
       if (errno == EINTR) continue;
       fail("cannot read", errno);
     }
     if (n == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(n));
+    if (full) {
+      bytes.append(spill, static_cast<std::size_t>(n));
+      used = bytes.size();
+    } else {
+      used += static_cast<std::size_t>(n);
+    }
   }
+  bytes.resize(used);
   return bytes;
 }
 
@@ -318,8 +328,34 @@ Document Document::parseMemory(std::string_view bytes, const std::string& name) 
   return Document(std::move(doc));
 }
 
+namespace {
+
+// The text a node holds in one piece: a text node, or an element or
+// attribute whose only child is a text; null otherwise.
+const xmlChar* singleText(const xmlNode* node) {
+  if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) return node->content;
+  if (node->type != XML_ELEMENT_NODE && node->type != XML_ATTRIBUTE_NODE) return nullptr;
+  const xmlNode* child = node->children;
+  if (child == nullptr || child->next != nullptr) return nullptr;
+  if (child->type == XML_TEXT_NODE ||
+      (child->type == XML_CDATA_SECTION_NODE && node->type == XML_ELEMENT_NODE)) {
+    return child->content;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
 std::string nodeText(const xmlNode* node) {
   if (node == nullptr) return {};
+  if (node->type == XML_ELEMENT_NODE && node->children == nullptr) return {};
+  if (const xmlChar* text = singleText(node)) {
+    std::string_view view(reinterpret_cast<const char*>(text));
+    const char* blanks = " \t\r\n";
+    const auto begin = view.find_first_not_of(blanks);
+    if (begin == std::string_view::npos) return {};
+    return std::string(view.substr(begin, view.find_last_not_of(blanks) - begin + 1));
+  }
   xmlChar* content = xmlNodeGetContent(node);
   if (content == nullptr) return {};
   std::string text(reinterpret_cast<const char*>(content));

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/xml/Document.h"
 
@@ -150,4 +151,21 @@ TEST(XmlDocument, LargeAttachmentTextNodeIsRead) {
   const std::string payload(12 * 1024 * 1024, 'A');
   const Document doc = Document::parseMemory("<r><b>" + payload + "</b></r>");
   ASSERT_NE(doc.root(), nullptr);
+}
+
+TEST(XmlDocument, TextOfEveryKindOfNodeIsTrimmedContent) {
+  const Document doc = Document::parseMemory(
+      "<!DOCTYPE r [<!ENTITY e 'ent'>]><r a=' v &amp; w '>"
+      "<t>  one  </t><c><![CDATA[ <two> ]]></c><m> x <b>y</b> z </m><e>&e;!</e>"
+      "<s>short</s><k/><w>  \n </w><x>a<![CDATA[b]]>c</x></r>");
+  const xmlNode* r = doc.root();
+  std::vector<std::string> texts;
+  for (const xmlNode* n = r->children; n != nullptr; n = n->next) {
+    texts.push_back(belvora::xml::nodeText(n));
+  }
+  EXPECT_EQ(texts,
+            (std::vector<std::string>{"one", "<two>", "x y z", "ent!", "short", "", "", "abc"}));
+  EXPECT_EQ(belvora::xml::nodeText(reinterpret_cast<const xmlNode*>(r->properties)), "v & w");
+  EXPECT_EQ(belvora::xml::nodeText(r->children->children), "one");  // the text node itself
+  EXPECT_EQ(belvora::xml::attribute(r, "a"), " v & w ");
 }
