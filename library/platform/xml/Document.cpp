@@ -41,11 +41,15 @@ struct ParserCtxtDeleter {
 };
 using ParserCtxtPtr = std::unique_ptr<xmlParserCtxt, ParserCtxtDeleter>;
 
-// What the SAX hooks found that the document must not do.
+// What the SAX hooks found that the document must not do, and the index of
+// the elements they saw.
 struct Refusal {
   std::string reason;
   int line = 0;
   int column = 0;
+  xmlParserCtxt* main = nullptr;
+  ElementIndex* index = nullptr;
+  const xmlNs* lastNs = nullptr;
 };
 
 void ignoreError(void*, xmlError*) {}
@@ -89,6 +93,30 @@ void onUnparsedEntityDecl(void* ctx, const xmlChar* name, const xmlChar*, const 
   refuse(static_cast<xmlParserCtxt*>(ctx), "External entity \"" +
                                                std::string(reinterpret_cast<const char*>(name)) +
                                                "\" is not allowed");
+}
+
+// Indexes each element of the document as it is created, while it is still
+// in the cache. Elements of an entity's replacement text are parsed with a
+// context of their own and are not part of the tree, so they are left out.
+void onStartElementNs(void* ctx, const xmlChar* localname, const xmlChar* prefix,
+                      const xmlChar* uri, int nbNamespaces, const xmlChar** namespaces,
+                      int nbAttributes, int nbDefaulted, const xmlChar** attributes) {
+  auto* ctxt = static_cast<xmlParserCtxt*>(ctx);
+  const xmlNode* parent = ctxt->node;
+  xmlSAX2StartElementNs(ctx, localname, prefix, uri, nbNamespaces, namespaces, nbAttributes,
+                        nbDefaulted, attributes);
+  auto* refusal = static_cast<Refusal*>(ctxt->_private);
+  xmlNode* node = ctxt->node;
+  if (refusal == nullptr || ctxt != refusal->main || node == nullptr || node == parent ||
+      node->type != XML_ELEMENT_NODE) {
+    return;
+  }
+  refusal->index->byName[node->name].push_back(node);
+  if (node->ns != nullptr && node->ns != refusal->lastNs) {
+    refusal->lastNs = node->ns;
+    auto& known = refusal->index->namespaces;
+    if (std::find(known.begin(), known.end(), node->ns) == known.end()) known.push_back(node->ns);
+  }
 }
 
 std::string trimmed(std::string text) {
@@ -297,8 +325,12 @@ Document Document::parseMemory(std::string_view bytes, const std::string& name) 
     ctxt->input->filename = reinterpret_cast<char*>(xmlStrdup(BAD_CAST name.c_str()));
   }
 
+  auto index = std::make_unique<ElementIndex>();
   Refusal refusal;
+  refusal.main = ctxt.get();
+  refusal.index = index.get();
   ctxt->_private = &refusal;
+  ctxt->sax->startElementNs = onStartElementNs;
   ctxt->sax->serror = ignoreError;
   ctxt->sax->internalSubset = onInternalSubset;
   ctxt->sax->entityDecl = onEntityDecl;
@@ -325,7 +357,7 @@ Document Document::parseMemory(std::string_view bytes, const std::string& name) 
     throw ParseError(std::move(reason), line, column, lineOf(bytes, line, column));
   }
   checkEntityAmplification(doc.get(), bytes);
-  return Document(std::move(doc));
+  return Document(std::move(doc), std::move(index));
 }
 
 namespace {

@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace belvora::xml {
 
@@ -39,6 +41,14 @@ struct DocDeleter {
 };
 using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
 
+// The elements of a document by name (the name pointer interned in the
+// document's dictionary), each list in document order, and every distinct
+// namespace an element is in. Gathered while parsing.
+struct ElementIndex {
+  std::unordered_map<const xmlChar*, std::vector<xmlNode*>> byName;
+  std::vector<const xmlNs*> namespaces;
+};
+
 class Document {
  public:
   // Both throw ParseError. name appears in libxml2's own diagnostics only.
@@ -48,10 +58,13 @@ class Document {
   xmlDoc* get() const { return doc_.get(); }
   // The root element; never null for a parsed document.
   xmlNode* root() const { return xmlDocGetRootElement(doc_.get()); }
+  const ElementIndex& elements() const { return *index_; }
 
  private:
-  explicit Document(DocPtr doc) : doc_(std::move(doc)) {}
+  Document(DocPtr doc, std::unique_ptr<ElementIndex> index)
+      : doc_(std::move(doc)), index_(std::move(index)) {}
   DocPtr doc_;
+  std::unique_ptr<ElementIndex> index_;
 };
 
 // Text content of a node (element, attribute or text) with leading and

@@ -218,45 +218,19 @@ bool XPath::walk(const std::vector<Step>& steps, std::size_t k, xmlNode* node, b
   return found;
 }
 
-void XPath::buildIndex() {
-  indexBuilt_ = true;
-  const xmlNs* lastNs = nullptr;
-  xmlNode* node = xmlDocGetRootElement(doc_.get());
-  while (node != nullptr) {
-    if (node->type == XML_ELEMENT_NODE) {
-      byName_[node->name].push_back(node);
-      if (node->ns != nullptr && node->ns != lastNs) {
-        lastNs = node->ns;
-        if (std::find(namespaces_.begin(), namespaces_.end(), lastNs) == namespaces_.end()) {
-          namespaces_.push_back(lastNs);
-        }
-      }
-      if (node->children != nullptr) {
-        node = node->children;
-        continue;
-      }
-    }
-    while (node != nullptr && node->next == nullptr) {
-      node = node->parent;
-      if (node != nullptr && node->type != XML_ELEMENT_NODE) node = nullptr;
-    }
-    if (node != nullptr) node = node->next;
-  }
-}
-
 bool XPath::hasElementIn(std::string_view uri) {
-  if (!indexBuilt_) buildIndex();
-  return std::any_of(namespaces_.begin(), namespaces_.end(), [uri](const xmlNs* ns) {
+  const auto& namespaces = doc_.elements().namespaces;
+  return std::any_of(namespaces.begin(), namespaces.end(), [uri](const xmlNs* ns) {
     return ns->href != nullptr && uri == reinterpret_cast<const char*>(ns->href);
   });
 }
 
 std::vector<xmlNode*> XPath::elements(const Indexed& path) {
-  if (!indexBuilt_) buildIndex();
   std::vector<xmlNode*> found;
   if (path.name == nullptr) return found;
-  const auto it = byName_.find(path.name);
-  if (it == byName_.end()) return found;
+  const auto& byName = doc_.elements().byName;
+  const auto it = byName.find(path.name);
+  if (it == byName.end()) return found;
   for (xmlNode* node : it->second) {
     if (node->ns != nullptr && node->ns->href != nullptr &&
         path.uri == reinterpret_cast<const char*>(node->ns->href)) {

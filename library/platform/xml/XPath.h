@@ -6,9 +6,10 @@
 // kept, so a reader that evaluates "ram:Name" for every line compiles it once.
 // A path without a leading "//" is searched below the given node; one with
 // "//" searches the whole document, as XPath says. Whole-document searches of
-// the form "//p:name" or "//p:name/<child steps>" are answered from an index
-// of the elements by name, built in one walk on first use, so a reader that
-// makes many of them does not walk a large document many times.
+// the form "//p:name" or "//p:name/<child steps>" are answered from the
+// document's index of the elements by name (gathered while parsing), so a
+// reader that makes many of them does not walk a large document many times.
+// Relative child paths ("p:a/p:b", "p:a/@attr") are walked directly.
 
 #include <libxml/xpath.h>
 
@@ -91,7 +92,6 @@ class XPath {
   const Indexed& indexed(std::string_view expr);
   // Elements of the name and namespace, in document order.
   std::vector<xmlNode*> elements(const Indexed& path);
-  void buildIndex();
 
   // Looked up by string_view, so a lookup allocates nothing.
   struct Hash {
@@ -106,9 +106,6 @@ class XPath {
   std::unordered_map<std::string, XPathCompPtr, Hash, std::equal_to<>> compiled_;
   std::unordered_map<std::string, Indexed, Hash, std::equal_to<>> indexed_;
   std::unordered_map<std::string, ChildPath, Hash, std::equal_to<>> childPaths_;
-  bool indexBuilt_ = false;
-  std::unordered_map<const xmlChar*, std::vector<xmlNode*>> byName_;
-  std::vector<const xmlNs*> namespaces_;  // every distinct namespace of an element
 };
 
 }  // namespace belvora::xml

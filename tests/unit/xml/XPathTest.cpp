@@ -144,3 +144,17 @@ TEST(XmlXPath, ChildPathsBelowANodeGiveXPathAnswers) {
   xp.registerNamespaces("xmlns:p='urn:b'");
   EXPECT_EQ(xp.text("p:N", line).value(), "wrong-ns");
 }
+
+TEST(XmlXPath, ElementsOfEntityTextAreNotPartOfTheDocumentIndex) {
+  const Document doc = Document::parseMemory(
+      "<!DOCTYPE r [<!ENTITY e '<z:N xmlns:z=\"urn:z\">z</z:N><a:N xmlns:a=\"urn:a\">e</a:N>'>]>"
+      "<r xmlns:a='urn:a'>&e;<a:N>real</a:N>&e;</r>");
+  XPath xp(doc);
+  xp.registerNamespaces("xmlns:p='urn:a' xmlns:z='urn:z'");
+  EXPECT_EQ(xp.all("//p:N"), xp.all("//p:N | //p:None"));
+  ASSERT_EQ(xp.all("//p:N").size(), 1u);
+  EXPECT_EQ(xp.text("//p:N").value(), "real");
+  EXPECT_EQ(xp.all("//z:N").size(), 0u);
+  EXPECT_FALSE(xp.hasElementIn("urn:z"));
+  EXPECT_TRUE(xp.hasElementIn("urn:a"));
+}
