@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
@@ -193,6 +194,9 @@ std::string lineOf(std::string_view bytes, int line, int column) {
          (from + kMaxLineText < text.size() ? "..." : "");
 }
 
+// The input text, fetched only when an error message shows a line of it.
+using Source = std::function<std::string_view()>;
+
 // Size of an entity's text when expanded, nested references included.
 std::size_t expandedSize(const xmlEntity* ent,
                          std::unordered_map<const xmlEntity*, std::size_t>& memo) {
@@ -224,9 +228,9 @@ std::size_t expandedSize(const xmlEntity* ent,
 // Internal entities referenced many times can make the text of a small
 // document gigabytes long when it is read (a quadratic blow-up, which
 // libxml2 lets pass). Throws when the expanded text exceeds the limit.
-void checkEntityAmplification(const xmlDoc* doc, std::string_view bytes) {
+void checkEntityAmplification(const xmlDoc* doc, std::size_t size, const Source& bytes) {
   if (doc->intSubset == nullptr || doc->intSubset->entities == nullptr) return;
-  const std::size_t limit = std::max<std::size_t>(kMinEntityExpansion, bytes.size() * 10);
+  const std::size_t limit = std::max<std::size_t>(kMinEntityExpansion, size * 10);
   std::unordered_map<const xmlEntity*, std::size_t> memo;
   std::size_t total = 0;
   const xmlNode* node = xmlDocGetRootElement(doc);
@@ -239,7 +243,7 @@ void checkEntityAmplification(const xmlDoc* doc, std::string_view bytes) {
       if (total > limit) {
         const int line = static_cast<int>(xmlGetLineNo(node));
         throw ParseError("Entity expansion exceeds the allowed size", line, 0,
-                         lineOf(bytes, line, 0));
+                         lineOf(bytes(), line, 0));
       }
       continue;
     }
@@ -255,23 +259,32 @@ void checkEntityAmplification(const xmlDoc* doc, std::string_view bytes) {
   }
 }
 
-// The file's bytes in one read of its size. A missing or unreadable file is
-// a parse error without position.
-std::string readWholeFile(const std::string& path) {
+[[noreturn]] void failFile(const std::string& path, const char* what, int err) {
+  throw ParseError(std::string(what) + " '" + path + "': " + std::strerror(err), 0, 0, "");
+}
+
+struct FileCloser {
+  int fd;
+  ~FileCloser() { ::close(fd); }
+};
+
+// Opens a file for reading; a missing or unreadable file or a folder is a
+// parse error without position.
+int openForReading(const std::string& path, struct stat& info) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  auto fail = [&path](const char* what, int err) {
-    throw ParseError(std::string(what) + " '" + path + "': " + std::strerror(err), 0, 0, "");
-  };
-  if (fd < 0) fail("cannot open", errno);
-  struct Closer {
-    int fd;
-    ~Closer() { ::close(fd); }
-  } closer{fd};
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) fail("cannot read", errno);
-  if (S_ISDIR(info.st_mode)) fail("cannot read", EISDIR);
+  if (fd < 0) failFile(path, "cannot open", errno);
+  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    const int err = S_ISDIR(info.st_mode) ? EISDIR : errno;
+    ::close(fd);
+    failFile(path, "cannot read", err);
+  }
+  return fd;
+}
+
+// The rest of an open file; size is what it is expected to hold.
+std::string readAll(int fd, const std::string& path, std::size_t size) {
   // Read straight into the string; a file that grows meanwhile is read on.
-  std::string bytes(S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0, '\0');
+  std::string bytes(size, '\0');
   std::size_t used = 0;
   char spill[1 << 16];
   while (true) {
@@ -281,7 +294,7 @@ std::string readWholeFile(const std::string& path) {
     const ssize_t n = ::read(fd, target, room);
     if (n < 0) {
       if (errno == EINTR) continue;
-      fail("cannot read", errno);
+      failFile(path, "cannot read", errno);
     }
     if (n == 0) break;
     if (full) {
@@ -295,6 +308,43 @@ std::string readWholeFile(const std::string& path) {
   return bytes;
 }
 
+std::string readWholeFile(const std::string& path) {
+  struct stat info {};
+  FileCloser file{openForReading(path, info)};
+  return readAll(file.fd, path, S_ISREG(info.st_mode) ? static_cast<std::size_t>(info.st_size) : 0);
+}
+
+// Hands the parser an open file in large reads, so the whole file is never
+// held in memory (the parser drops what it has read).
+struct FileFeed {
+  int fd;
+  int error = 0;
+  std::vector<char> buffer = std::vector<char>(1 << 18);
+  std::size_t begin = 0;
+  std::size_t end = 0;
+};
+
+int feedRead(void* context, char* out, int len) {
+  auto* feed = static_cast<FileFeed*>(context);
+  if (feed->begin == feed->end) {
+    ssize_t n = 0;
+    do {
+      n = ::read(feed->fd, feed->buffer.data(), feed->buffer.size());
+    } while (n < 0 && errno == EINTR);
+    if (n < 0) {
+      feed->error = errno;
+      return -1;
+    }
+    feed->begin = 0;
+    feed->end = static_cast<std::size_t>(n);
+    if (n == 0) return 0;
+  }
+  const std::size_t count = std::min(feed->end - feed->begin, static_cast<std::size_t>(len));
+  std::memcpy(out, feed->buffer.data() + feed->begin, count);
+  feed->begin += count;
+  return static_cast<int>(count);
+}
+
 }  // namespace
 
 ParseError::ParseError(std::string reason, int line, int column, std::string lineText)
@@ -305,29 +355,69 @@ ParseError::ParseError(std::string reason, int line, int column, std::string lin
       lineText_(std::move(lineText)) {}
 
 Document Document::parseFile(const std::string& path) {
-  return parseMemory(readWholeFile(path), path);
+  struct stat info {};
+  FileCloser file{openForReading(path, info)};
+  if (!S_ISREG(info.st_mode)) {
+    return parseMemory(readAll(file.fd, path, 0), path);
+  }
+  const auto size = static_cast<std::size_t>(info.st_size);
+  if (size > static_cast<std::size_t>(INT_MAX)) throw ParseError("Document is too large", 0, 0, "");
+  if (size == 0) throw ParseError("Document is empty", 1, 1, "");
+  initialise();
+  FileFeed feed{file.fd};
+  ParserCtxtPtr ctxt(
+      xmlCreateIOParserCtxt(nullptr, nullptr, feedRead, nullptr, &feed, XML_CHAR_ENCODING_NONE));
+  if (!ctxt) throw ParseError("Out of memory", 0, 0, "");
+  // The file is read again only for the line an error message shows.
+  std::string text;
+  bool read = false;
+  const Source source = [&]() -> std::string_view {
+    if (!read) {
+      read = true;
+      try {
+        text = readWholeFile(path);
+      } catch (const ParseError&) {
+        text.clear();
+      }
+    }
+    return text;
+  };
+  Document doc = parse(ctxt.get(), path, size, source, [&feed, &path] {
+    if (feed.error != 0) failFile(path, "cannot read", feed.error);
+  });
+  return doc;
 }
 
-Document Document::parseMemory(std::string_view bytes, const std::string& name) {
+void Document::initialise() {
   static const bool initialised = [] {
     xmlInitParser();
     return true;
   }();
   (void)initialised;
+}
 
+Document Document::parseMemory(std::string_view bytes, const std::string& name) {
+  initialise();
   if (bytes.size() > static_cast<std::size_t>(INT_MAX)) {
     throw ParseError("Document is too large", 0, 0, "");
   }
   if (bytes.empty()) throw ParseError("Document is empty", 1, 1, "");
   ParserCtxtPtr ctxt(xmlCreateMemoryParserCtxt(bytes.data(), static_cast<int>(bytes.size())));
   if (!ctxt) throw ParseError("Out of memory", 0, 0, "");
+  return parse(
+      ctxt.get(), name, bytes.size(), [bytes] { return bytes; }, [] {});
+}
+
+Document Document::parse(xmlParserCtxt* ctxt, const std::string& name, std::size_t size,
+                         const std::function<std::string_view()>& bytes,
+                         const std::function<void()>& checkInput) {
   if (ctxt->input != nullptr && ctxt->input->filename == nullptr) {
     ctxt->input->filename = reinterpret_cast<char*>(xmlStrdup(BAD_CAST name.c_str()));
   }
 
   auto index = std::make_unique<ElementIndex>();
   Refusal refusal;
-  refusal.main = ctxt.get();
+  refusal.main = ctxt;
   refusal.index = index.get();
   ctxt->_private = &refusal;
   ctxt->sax->startElementNs = onStartElementNs;
@@ -335,15 +425,16 @@ Document Document::parseMemory(std::string_view bytes, const std::string& name) 
   ctxt->sax->internalSubset = onInternalSubset;
   ctxt->sax->entityDecl = onEntityDecl;
   ctxt->sax->unparsedEntityDecl = onUnparsedEntityDecl;
-  xmlCtxtUseOptions(ctxt.get(), kParseOptions);
+  xmlCtxtUseOptions(ctxt, kParseOptions);
 
-  xmlParseDocument(ctxt.get());
+  xmlParseDocument(ctxt);
   DocPtr doc(ctxt->myDoc);
   ctxt->myDoc = nullptr;
+  checkInput();
 
   if (!refusal.reason.empty()) {
     throw ParseError(refusal.reason, refusal.line, refusal.column,
-                     lineOf(bytes, refusal.line, refusal.column));
+                     lineOf(bytes(), refusal.line, refusal.column));
   }
   if (!ctxt->wellFormed || !doc || xmlDocGetRootElement(doc.get()) == nullptr) {
     const xmlError& err = ctxt->lastError;
@@ -354,9 +445,9 @@ Document Document::parseMemory(std::string_view bytes, const std::string& name) 
       line = ctxt->input->line;
       column = ctxt->input->col;
     }
-    throw ParseError(std::move(reason), line, column, lineOf(bytes, line, column));
+    throw ParseError(std::move(reason), line, column, lineOf(bytes(), line, column));
   }
-  checkEntityAmplification(doc.get(), bytes);
+  checkEntityAmplification(doc.get(), size, bytes);
   return Document(std::move(doc), std::move(index));
 }
 

@@ -8,6 +8,7 @@
 
 #include <libxml/tree.h>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -61,6 +62,12 @@ class Document {
   const ElementIndex& elements() const { return *index_; }
 
  private:
+  static void initialise();
+  // Parses from a prepared context. bytes gives the input for the line an
+  // error shows; checkInput throws when reading the input failed.
+  static Document parse(xmlParserCtxt* ctxt, const std::string& name, std::size_t size,
+                        const std::function<std::string_view()>& bytes,
+                        const std::function<void()>& checkInput);
   Document(DocPtr doc, std::unique_ptr<ElementIndex> index)
       : doc_(std::move(doc)), index_(std::move(index)) {}
   DocPtr doc_;

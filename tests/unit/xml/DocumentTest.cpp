@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -168,4 +169,56 @@ TEST(XmlDocument, TextOfEveryKindOfNodeIsTrimmedContent) {
   EXPECT_EQ(belvora::xml::nodeText(reinterpret_cast<const xmlNode*>(r->properties)), "v & w");
   EXPECT_EQ(belvora::xml::nodeText(r->children->children), "one");  // the text node itself
   EXPECT_EQ(belvora::xml::attribute(r, "a"), " v & w ");
+}
+
+TEST(XmlDocument, FileIsReadInPiecesWithTheSameResultsAsMemory) {
+  const fs::path dir =
+      fs::temp_directory_path() / ("belvora-xml-file-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  auto write = [&dir](const std::string& name, const std::string& text) {
+    std::ofstream(dir / name, std::ios::binary) << text;
+    return (dir / name).string();
+  };
+  // Larger than one read, in Latin-1 with a non-ASCII letter after the first read.
+  std::string latin = "<?xml version='1.0' encoding='ISO-8859-1'?>\n<r>\n";
+  for (int i = 0; i < 20000; ++i) latin += "  <l>Zeile " + std::to_string(i) + "</l>\n";
+  latin +=
+      "  <n>M\xFC"
+      "ller</n>\n</r>\n";
+  const Document fromFile = Document::parseFile(write("latin.xml", latin));
+  const xmlNode* last = fromFile.root()->last->prev;
+  EXPECT_EQ(belvora::xml::nodeText(last), "M\xC3\xBCller");
+  EXPECT_EQ(fromFile.elements().byName.size(), 3u);
+
+  // Errors early, beyond the first read and at the very end: same reason,
+  // position and line text as from memory.
+  std::string big = "<r>\n";
+  for (int i = 0; i < 20000; ++i) big += "  <l>x" + std::to_string(i) + "</l>\n";
+  for (const std::string& broken :
+       {std::string("<r><a></r>"), big + "  <l>bad</x>\n</r>\n", big, big + "</r>\n<r/>"}) {
+    const ParseError expected = parseFailure(broken);
+    try {
+      Document::parseFile(write("broken.xml", broken));
+      ADD_FAILURE() << "no error";
+    } catch (const ParseError& e) {
+      EXPECT_EQ(e.reason(), expected.reason());
+      EXPECT_EQ(e.line(), expected.line());
+      EXPECT_EQ(e.column(), expected.column());
+      EXPECT_EQ(e.lineText(), expected.lineText());
+    }
+  }
+
+  try {
+    Document::parseFile(write("empty.xml", ""));
+    ADD_FAILURE() << "no error";
+  } catch (const ParseError& e) {
+    EXPECT_EQ(e.reason(), "Document is empty");
+  }
+  try {
+    Document::parseFile(dir.string());
+    ADD_FAILURE() << "no error";
+  } catch (const ParseError& e) {
+    EXPECT_EQ(e.reason(), "cannot read '" + dir.string() + "': Is a directory");
+  }
+  fs::remove_all(dir);
 }
