@@ -457,4 +457,3 @@ TEST(ViewAmount, LanguageSeparatorsAndTheNoPricePlaceholder) {
 }
 
 }  // namespace
-
