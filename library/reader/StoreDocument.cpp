@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <fstream>
 #include <system_error>
+#include <vector>
 
 #include "platform/db/Connection.h"
 
@@ -50,12 +51,19 @@ bool StoreDocument(db::Connection& connection, const std::string& table,
   std::string quoted = connection.resolveTable(table);
   auto size = static_cast<std::int64_t>(bytes.size());
   db::Transaction transaction(connection);
+  // Built by moving, not from an initializer list: that would copy the file's bytes.
+  std::vector<db::Value> values;
+  values.reserve(6);
+  values.emplace_back(docType);
+  values.emplace_back(number);
+  values.emplace_back(std::move(bytes));
+  values.emplace_back(DocumentFileName(filePath));
+  values.emplace_back(DocumentFileType(filePath));
+  values.emplace_back(size);
   connection.execute("INSERT INTO " + quoted +
                          " (DocType, Number, BinaryFile, FileName, FileType, FileSize)"
                          " VALUES (?, ?, ?, ?, ?, ?)",
-                     {db::Value(docType), db::Value(number), db::Value(std::move(bytes)),
-                      db::Value(DocumentFileName(filePath)), db::Value(DocumentFileType(filePath)),
-                      db::Value(size)});
+                     values);
   transaction.commit();
   return true;
 }
