@@ -36,6 +36,21 @@ void trapped(F&& body) noexcept {
   }
 }
 
+// The values the settings store records and the parameter dialog shows.
+void TakeOverSettings(const std::string& connection, const std::string& dataObject,
+                      const std::string& exportPath, bool queryParameter,
+                      const std::string& embeddedFile, const std::string& tableName,
+                      bool importQuestion) {
+  auto& s = settings::settingValues();
+  s.connection = connection;
+  s.dataObject = dataObject;
+  s.exportPath = exportPath;
+  s.queryParameter = settings::FlagText(queryParameter);
+  s.embeddedFile = embeddedFile;
+  s.tableName = tableName;
+  s.importQuestion = importQuestion;
+}
+
 }  // namespace
 
 bool clsXRechnung::Impl::createXRechnung() {
@@ -120,14 +135,7 @@ void clsXRechnung::ShowParameter(const std::string& DBConnect, const std::string
       // A record only; see closeSource.
     }
     // What the parameter dialog takes over when it opens.
-    auto& s = settings::settingValues();
-    s.connection = DBConnect;
-    s.dataObject = Datasource;
-    s.exportPath = Export;
-    s.queryParameter = settings::FlagText(Parameter);
-    s.embeddedFile = FileName;
-    s.tableName = Tablename;
-    s.importQuestion = bolFrage;
+    TakeOverSettings(DBConnect, Datasource, Export, Parameter, FileName, Tablename, bolFrage);
   });
 }
 
@@ -169,14 +177,8 @@ bool clsXRechnung::DLL_Init_DB(const std::string& ExportFile, const std::string&
     shared.documentsTable = tblName;
     shared.ask = bolFrageImport;
 
-    auto& s = settings::settingValues();
-    s.connection = Connectionstring;
-    s.dataObject = SQL;
-    s.exportPath = ExportFile;
-    s.queryParameter = settings::FlagText(Parameter);
-    s.embeddedFile = EmbeddedFile;
-    s.tableName = tblName;
-    s.importQuestion = bolFrageImport;
+    TakeOverSettings(Connectionstring, SQL, ExportFile, Parameter, EmbeddedFile, tblName,
+                     bolFrageImport);
     try {
       settings::SaveAllSettings();
     } catch (const std::system_error&) {

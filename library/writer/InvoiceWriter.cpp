@@ -12,10 +12,6 @@
 
 #include <belvora_version.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -64,32 +60,6 @@ std::string MimeCode(const std::string& path) {
   if (tail == "xlsx") return "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
   if (tail == ".xml") return "text/xml";
   return {};
-}
-
-// The whole file; a file that cannot be opened or read throws, naming it.
-std::string ReadAttachment(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0)
-    throw std::system_error(errno, std::generic_category(),
-                            "cannot open attachment '" + path + "'");
-  std::string bytes;
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<size_t>(st.st_size));
-  char buffer[65536];
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n == 0) break;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      int err = errno;
-      ::close(fd);
-      throw std::system_error(err, std::generic_category(),
-                              "cannot read attachment '" + path + "'");
-    }
-    bytes.append(buffer, static_cast<size_t>(n));
-  }
-  ::close(fd);
-  return bytes;
 }
 
 // The contact block, the same for both parties.
@@ -354,7 +324,7 @@ void WriteAttachments(InvoiceWriter::State& s) {
     std::string name =
         FormatField(db::Value(slash == std::string::npos ? path : path.substr(slash + 1)),
                     db::Value(""), {}, true);
-    std::string bytes = ReadAttachment(path);  // an unreadable file ends the run
+    std::string bytes = sys::readFile(path, "attachment");  // an unreadable file ends the run
     std::string mime = MimeCode(path);
     s.line(3, "<ram:AdditionalReferencedDocument>");
     s.element(4, "ram:IssuerAssignedID", name);

@@ -20,9 +20,10 @@ namespace {
 }
 }  // namespace
 
-std::string readFile(const std::string& path) {
+std::string readFile(const std::string& path, std::string_view kind) {
+  const std::string suffix = kind.empty() ? std::string() : " " + std::string(kind);
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) fail("cannot open", path, errno);
+  if (fd < 0) fail("cannot open" + suffix, path, errno);
   std::string out;
   struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
@@ -35,7 +36,7 @@ std::string readFile(const std::string& path) {
       if (errno == EINTR) continue;
       int err = errno;
       ::close(fd);
-      fail("cannot read", path, err);
+      fail("cannot read" + suffix, path, err);
     }
     out.append(buffer, static_cast<size_t>(n));
   }

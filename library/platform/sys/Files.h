@@ -9,7 +9,8 @@ namespace belvora::sys {
 
 // Whole-file helpers. Failures throw std::system_error whose what() names
 // the path and the system's description.
-std::string readFile(const std::string& path);
+// kind names the file in the message ("cannot read attachment '...'").
+std::string readFile(const std::string& path, std::string_view kind = {});
 bool fileExists(const std::string& path);
 bool isDirectory(const std::string& path);
 
