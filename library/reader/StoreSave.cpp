@@ -7,7 +7,7 @@
 #include "platform/ui/Interaction.h"
 #include "reader/StoreDocument.h"
 #include "reader/StoreInvoice.h"
-#include "writer/Texte.h"
+#include "text/Texte.h"
 
 namespace belvora::reader {
 namespace {
@@ -71,7 +71,7 @@ bool SaveInvoice(const ViewModel& view, const ReaderSettings& settings) {
     return settings.ask ? askingSave(view, *connection, settings)
                         : silentSave(view, *connection, settings);
   } catch (const std::exception& e) {
-    ui::current().message(writer::kDefaultTitle, std::string(savetext::kErrorPrefix) + e.what(),
+    ui::current().message(text::kDefaultTitle, std::string(savetext::kErrorPrefix) + e.what(),
                           ui::Icon::None);
     return false;
   }

@@ -8,7 +8,7 @@
 #include "reader/ReadXML.h"
 #include "reader/ReaderSettings.h"
 #include "reader/ViewModel.h"
-#include "writer/Texte.h"
+#include "text/Texte.h"
 
 namespace belvora {
 
@@ -41,7 +41,7 @@ bool clsXConverter::XConverter(const std::string& strFile, const std::string& st
     return Impl::Aufruf(settings);
   } catch (const std::exception& e) {
     try {
-      ui::current().message(writer::kDefaultTitle, e.what(), ui::Icon::Critical);
+      ui::current().message(text::kDefaultTitle, e.what(), ui::Icon::Critical);
     } catch (...) {
     }
     return false;

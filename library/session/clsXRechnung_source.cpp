@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "platform/settings/SettingsStore.h"
+#include "platform/sys/Ascii.h"
 #include "platform/ui/Interaction.h"
 #include "reader/ReaderSettings.h"
 #include "session/ErrorReport.h"
@@ -15,12 +16,6 @@ namespace belvora {
 namespace {
 
 constexpr std::chrono::seconds kConnectionTimeout{10};
-
-std::string trimBlanks(const std::string& s) {
-  auto first = s.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 bool isSelect(const std::string& sql) {
   if (sql.size() < 6) return false;
@@ -38,7 +33,8 @@ std::unique_ptr<db::Cursor> runSourceQuery(db::Connection& connection) {
     return connection.query(session.SQL + " WHERE BT1=?", {db::Value(session.ParameterString)});
   }
   auto blank = session.SQL.find(' ');
-  std::string procedure = blank == std::string::npos ? "" : trimBlanks(session.SQL.substr(blank));
+  std::string procedure =
+      blank == std::string::npos ? "" : std::string(ascii::TrimBlanks(session.SQL.substr(blank)));
   if (procedure.empty())
     throw db::Error("The source query names no stored procedure (expected \"exec <name>\"): \"" +
                     session.SQL + "\"");
