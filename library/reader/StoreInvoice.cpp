@@ -72,11 +72,6 @@ constexpr std::array<Sonstige, 8> kAmountFields = {SumOfNet,       TaxBasisTotal
                                                    AllowanceTotal, ChargeTotal,   Prepayment,
                                                    RoundingAmount, PaymentDue};
 
-std::string& currentNumber() {
-  static std::string number;
-  return number;
-}
-
 std::string joined(const char* const* names, std::size_t count, const char* suffix = "") {
   std::string out;
   for (std::size_t i = 0; i < count; ++i) {
@@ -202,12 +197,9 @@ std::optional<double> DocumentAmount(std::string_view text, std::string_view col
 
 // ---- store operations --------------------------------------------------------
 
-const std::string& CurrentInvoiceNumber() { return currentNumber(); }
-
 StoreResult StoreInvoice(const ViewModel& view, db::Connection& connection,
                          std::string_view language) {
   const std::string& number = view.txtRechnungdaten[InvoiceNumber];
-  currentNumber() = number;
   return guarded([&] {
     const std::string table = connection.resolveTable(kInvoiceTable);
     std::vector<Value> values = headerValues(view, language);

@@ -31,7 +31,8 @@ bool clsXConverter::XConverter(const std::string& strFile, const std::string& st
                                const std::string& Connect, const std::string& tbl,
                                const std::string& Sprache, bool bolFrage) {
   try {
-    reader::ReaderSettings& settings = reader::processReaderSettings();
+    // Every call reads with its own settings: objects and threads never share them.
+    reader::ReaderSettings settings;
     settings.invoiceFile = strFile;
     settings.outputFolder = strFolder;
     settings.connection = Connect;

@@ -9,12 +9,10 @@
 #include "platform/settings/SettingsStore.h"
 #include "platform/sys/Files.h"
 #include "platform/ui/Interaction.h"
-#include "reader/ReaderSettings.h"
 #include "reader/StoreDocument.h"
 #include "session/ErrorReport.h"
 #include "session/ExportFile.h"
 #include "session/Messages.h"
-#include "session/SessionValues.h"
 #include "session/clsXRechnung_Impl.h"
 #include "writer/SourceRow.h"
 
@@ -37,11 +35,10 @@ void trapped(F&& body) noexcept {
 }
 
 // The values the settings store records and the parameter dialog shows.
-void TakeOverSettings(const std::string& connection, const std::string& dataObject,
-                      const std::string& exportPath, bool queryParameter,
-                      const std::string& embeddedFile, const std::string& tableName,
-                      bool importQuestion) {
-  auto& s = settings::settingValues();
+void TakeOverSettings(settings::SettingValues& s, const std::string& connection,
+                      const std::string& dataObject, const std::string& exportPath,
+                      bool queryParameter, const std::string& embeddedFile,
+                      const std::string& tableName, bool importQuestion) {
   s.connection = connection;
   s.dataObject = dataObject;
   s.exportPath = exportPath;
@@ -68,7 +65,6 @@ bool clsXRechnung::Impl::createXRechnung() {
     return false;
   }
 
-  auto& session = session::sessionValues();
   writer::ReadSourceRow(*rows, values, session.ParameterString);
 
   writer = std::make_unique<writer::InvoiceWriter>(values, rows.get(), session.EmbeddedFile);
@@ -95,15 +91,14 @@ bool clsXRechnung::Impl::createXRechnung() {
     return false;
   }
 
-  const auto& shared = reader::processReaderSettings();
   // A kept earlier file is not this invoice: it is not stored.
-  if (result == session::ExportResult::Written && !shared.documentsTable.empty()) {
+  if (result == session::ExportResult::Written && !session.tblName.empty()) {
     bool store = true;
-    if (shared.ask)
+    if (session.bolFrageImport)
       store = ui::current().question(session::text::kTitleNote, session::text::kImportQuestion,
                                      ui::Icon::Question, false);
     if (store)
-      reader::StoreDocument(*connection, shared.documentsTable, exportPath, kDocTypeCreated,
+      reader::StoreDocument(*connection, session.tblName, exportPath, kDocTypeCreated,
                             session.ParameterString);
   }
   closeSource();
@@ -130,12 +125,13 @@ void clsXRechnung::ShowParameter(const std::string& DBConnect, const std::string
                                  bool bolFrage) {
   trapped([&] {
     try {
-      settings::SaveAllSettings();
+      settings::SaveAllSettings(impl_->recorded);
     } catch (const std::system_error&) {
       // A record only; see closeSource.
     }
     // What the parameter dialog takes over when it opens.
-    TakeOverSettings(DBConnect, Datasource, Export, Parameter, FileName, Tablename, bolFrage);
+    TakeOverSettings(impl_->recorded, DBConnect, Datasource, Export, Parameter, FileName, Tablename,
+                     bolFrage);
   });
 }
 
@@ -167,20 +163,13 @@ bool clsXRechnung::DLL_Init_DB(const std::string& ExportFile, const std::string&
     // first, so a retry starts cleanly.
     impl_->closeSource();
 
-    auto& session = session::sessionValues();
-    session.ExportFile = ExportFile;
-    session.SQL = SQL;
-    session.ParameterString = ParameterString;
-    session.EmbeddedFile = EmbeddedFile;
-    auto& shared = reader::processReaderSettings();
-    shared.connection = Connectionstring;
-    shared.documentsTable = tblName;
-    shared.ask = bolFrageImport;
+    impl_->session = session::SessionValues{
+        ExportFile, Connectionstring, SQL, ParameterString, EmbeddedFile, tblName, bolFrageImport};
 
-    TakeOverSettings(Connectionstring, SQL, ExportFile, Parameter, EmbeddedFile, tblName,
-                     bolFrageImport);
+    TakeOverSettings(impl_->recorded, Connectionstring, SQL, ExportFile, Parameter, EmbeddedFile,
+                     tblName, bolFrageImport);
     try {
-      settings::SaveAllSettings();
+      settings::SaveAllSettings(impl_->recorded);
     } catch (const std::system_error&) {
       // A record only; see closeSource.
     }

@@ -6,10 +6,8 @@
 #include "platform/settings/SettingsStore.h"
 #include "platform/sys/Ascii.h"
 #include "platform/ui/Interaction.h"
-#include "reader/ReaderSettings.h"
 #include "session/ErrorReport.h"
 #include "session/Messages.h"
-#include "session/SessionValues.h"
 #include "session/clsXRechnung_Impl.h"
 
 namespace belvora {
@@ -25,8 +23,8 @@ bool isSelect(const std::string& sql) {
   return true;
 }
 
-std::unique_ptr<db::Cursor> runSourceQuery(db::Connection& connection) {
-  const auto& session = session::sessionValues();
+std::unique_ptr<db::Cursor> runSourceQuery(db::Connection& connection,
+                                           const session::SessionValues& session) {
   if (isSelect(session.SQL)) {
     // The selector is bound, never pasted into the statement.
     if (session.ParameterString.empty()) return connection.query(session.SQL);
@@ -49,8 +47,8 @@ bool clsXRechnung::Impl::openSource() {
   lines.reset();
   hasRow = false;
   try {
-    connection = db::open(reader::processReaderSettings().connection, kConnectionTimeout);
-    lines = runSourceQuery(*connection);
+    connection = db::open(session.Connectionstring, kConnectionTimeout);
+    lines = runSourceQuery(*connection, session);
     hasRow = lines->next();
     return hasRow;
   } catch (const std::exception& e) {
@@ -73,7 +71,7 @@ void clsXRechnung::Impl::closeSource() noexcept {
   // object that never opened one must not overwrite the record.
   if (!wasOpen) return;
   try {
-    settings::SaveAllSettings();
+    settings::SaveAllSettings(recorded);
   } catch (...) {
     // The settings are a record of the last use; an unwritable
     // configuration folder must not turn a finished invoice into a failure.

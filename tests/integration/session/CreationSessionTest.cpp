@@ -357,8 +357,6 @@ TEST_F(CreationSession, SessionValuesAreRecordedInTheSettingsStore) {
   // ShowParameter records the values of the moment, then takes its own.
   x.ShowParameter("Data Source=/x.sqlite", "Select 1", "/y.xml", false, "", "t", false);
   EXPECT_EQ(st::ReadStoredSetting("DLLCode7"), "True");
-  EXPECT_EQ(st::settingValues().queryParameter, "False");
-  EXPECT_EQ(st::settingValues().exportPath, "/y.xml");
 
   // Closing the source at the end of the run brings the store up to date;
   // the run itself keeps its own session values.
