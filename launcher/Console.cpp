@@ -12,4 +12,6 @@ int ShowUsage() {
 
 void ShowLabel(const std::string& text) { std::cerr << text << '\n' << std::flush; }
 
+void ShowNote(const std::string& text) { std::cerr << "[Note] " << text << '\n' << std::flush; }
+
 }  // namespace start

@@ -13,6 +13,7 @@
 #include "session/ErrorReport.h"
 #include "session/ExportFile.h"
 #include "session/Messages.h"
+#include "session/SupportRequest.h"
 #include "session/clsXRechnung_Impl.h"
 #include "writer/SourceRow.h"
 
@@ -111,8 +112,9 @@ clsXRechnung::~clsXRechnung() {
   if (impl_) impl_->closeSource();
 }
 
-void clsXRechnung::ShowSupport(const std::string&) {
-  // The support request dialog comes with the desktop part.
+void clsXRechnung::ShowSupport(const std::string& Email) {
+  // The support window belongs to the Qt part; without it the user is told.
+  trapped([&] { session::ShowSupportWithoutDisplay(Email); });
 }
 
 void clsXRechnung::ShowAbout() {

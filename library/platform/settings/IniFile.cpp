@@ -102,7 +102,7 @@ std::string IniFile::text() const {
   return out;
 }
 
-void IniFile::save(const std::string& path) const { sys::writeFileAtomically(path, text()); }
+void IniFile::save(const std::string& path) const { sys::writeFileAtomically(path, text(), 0600); }
 
 std::string EscapeIniValue(std::string_view raw) {
   static constexpr char kHex[] = "0123456789ABCDEF";

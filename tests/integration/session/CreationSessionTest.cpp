@@ -406,9 +406,19 @@ TEST_F(CreationSession, EcosioOpensTheValidationPage) {
   EXPECT_THAT(messages()[0].text, HasSubstr("xdg-open"));
 }
 
+TEST_F(CreationSession, SupportWithoutAWindowSaysItNeedsADisplay) {
+  clsXRechnung x;
+  x.ShowSupport("support@example.com");
+  ASSERT_EQ(messages().size(), 1u);
+  EXPECT_EQ(messages()[0].title, "Support");
+  EXPECT_EQ(messages()[0].icon, belvora::ui::Icon::Exclamation);
+  EXPECT_EQ(messages()[0].text,
+            "The support request needs a display (DISPLAY or WAYLAND_DISPLAY). Support-Address: "
+            "support@example.com");
+}
+
 TEST_F(CreationSession, DialogAndSectionMethodsOutsideARunShowNothing) {
   auto x = std::make_unique<clsXRechnung>();
-  x->ShowSupport("support@example.com");
   x->ShowAbout();
   x->SpecifiedTradeAllowanceChange();
   x->BillingSpecifiedPeriod();

@@ -156,6 +156,24 @@ TEST_F(SettingsStoreTest, QueryFlagAloneAndForeignContentSurvives) {
   EXPECT_EQ(ini.get("Settings", "DLLCode4"), "") << "empty connection replaces the old value";
 }
 
+TEST_F(SettingsStoreTest, FileAndFolderStayPrivateWhateverTheUmask) {
+  // A permissive umask must not open the file that holds connection strings.
+  mode_t saved = ::umask(0);
+  SaveAllSettings(SettingValues{});
+  ::umask(saved);
+  struct stat st {};
+  ASSERT_EQ(::stat(file().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  ASSERT_EQ(::stat((dir / "belvora").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+  // A file an older version left readable is closed on the next save.
+  ASSERT_EQ(::chmod(file().c_str(), 0644), 0);
+  SaveQueryParameterFlag(SettingValues{});
+  ASSERT_EQ(::stat(file().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
 TEST_F(SettingsStoreTest, UnwritableFolderIsReported) {
   // A plain file where the configuration folder should be: fails for root too.
   std::ofstream(dir / "plain") << "x";

@@ -1,0 +1,23 @@
+// "SUPPORT": the library's support request for the address in supportmail.
+#include <iostream>
+
+#include "Actions.h"
+
+namespace start {
+
+int SupportWithoutDisplay(const std::string& address) {
+  std::cerr << "[Support] Die Support-Anfrage braucht eine grafische Oberfläche (DISPLAY oder "
+               "WAYLAND_DISPLAY). Support-Adresse: "
+            << address << '\n'
+            << std::flush;
+  return kExitFailed;
+}
+
+int ActionSupport(const Parameters& params) {
+  const std::string address = GetParameter(&params, "supportmail");
+  // Without an address nothing is shown.
+  if (address.empty()) return kExitSuccess;
+  return SupportWithoutDisplay(address);
+}
+
+}  // namespace start
