@@ -300,7 +300,7 @@ std::string ViewAsText(const ViewModel& view, const std::string& language) {
   return out;
 }
 
-void ShowConsoleView(const ViewModel& view, const ReaderSettings& settings, std::ostream& out) {
+bool ShowConsoleView(const ViewModel& view, const ReaderSettings& settings, std::ostream& out) {
   const char* mode = std::getenv("BELVORA_VIEW");
   if (mode && std::string_view(mode) == "json") {
     out << ViewAsJson(view, settings.invoiceFile) << '\n';
@@ -310,8 +310,9 @@ void ShowConsoleView(const ViewModel& view, const ReaderSettings& settings, std:
   out.flush();
   // A document in neither syntax leaves only cleared fields: nothing to store.
   if (!settings.documentsTable.empty() && view.saveEnabled && view.syntax != SyntaxNone) {
-    SaveInvoice(view, settings);
+    return SaveInvoice(view, settings) != SaveResult::Failed;
   }
+  return true;
 }
 
 }  // namespace belvora::reader

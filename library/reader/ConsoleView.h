@@ -25,7 +25,8 @@ std::string ViewAsText(const ViewModel& view, const std::string& language);
 
 // Shows the view on `out` (JSON when BELVORA_VIEW=json, text otherwise) and,
 // when the settings name a documents table and the read gave an invoice,
-// saves it (SaveInvoice).
-void ShowConsoleView(const ViewModel& view, const ReaderSettings& settings, std::ostream& out);
+// saves it (SaveInvoice). False when that save failed (the user has been
+// told why); a save the user declined is no failure.
+bool ShowConsoleView(const ViewModel& view, const ReaderSettings& settings, std::ostream& out);
 
 }  // namespace belvora::reader

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/db/Connection.h"
+#include "platform/ui/Interaction.h"
 
 namespace belvora::reader {
 namespace {
@@ -44,13 +45,11 @@ std::string DocumentFileType(const std::string& filePath) {
   return filePath.substr(pos);
 }
 
-bool StoreDocument(db::Connection& connection, const std::string& table,
-                   const std::string& filePath, const std::string& docType,
-                   const std::string& number) {
+void AddDocument(db::Connection& connection, const std::string& quotedTable,
+                 const std::string& filePath, const std::string& docType,
+                 const std::string& number) {
   db::Blob bytes = readBytes(filePath);
-  std::string quoted = connection.resolveTable(table);
   auto size = static_cast<std::int64_t>(bytes.size());
-  db::Transaction transaction(connection);
   // Built by moving, not from an initializer list: that would copy the file's bytes.
   std::vector<db::Value> values;
   values.reserve(6);
@@ -60,12 +59,30 @@ bool StoreDocument(db::Connection& connection, const std::string& table,
   values.emplace_back(DocumentFileName(filePath));
   values.emplace_back(DocumentFileType(filePath));
   values.emplace_back(size);
-  connection.execute("INSERT INTO " + quoted +
+  connection.execute("INSERT INTO " + quotedTable +
                          " (DocType, Number, BinaryFile, FileName, FileType, FileSize)"
                          " VALUES (?, ?, ?, ?, ?, ?)",
                      values);
-  transaction.commit();
-  return true;
+}
+
+bool StoreDocument(db::Connection& connection, const std::string& table,
+                   const std::string& filePath, const std::string& docType,
+                   const std::string& number) {
+  try {
+    const std::string quoted = connection.resolveTable(table);
+    db::Transaction transaction(connection);
+    AddDocument(connection, quoted, filePath, docType, number);
+    transaction.commit();
+    return true;
+  } catch (const std::exception& e) {
+    using namespace documenttext;
+    try {
+      ui::current().message(kTitle, kWritten + filePath + kNotStored + table + ":\r\n" + e.what(),
+                            ui::Icon::Exclamation);
+    } catch (...) {
+    }
+    return false;
+  }
 }
 
 }  // namespace belvora::reader

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/db/Connection.h"
+#include "platform/sys/Ascii.h"
 #include "platform/sys/Files.h"
 #include "reader/ViewNumbers.h"
 #include "text/Texte.h"
@@ -109,13 +110,15 @@ double tidy(double v) { return text::RoundAmount(v, 6); }
                               "' is not a number");
 }
 
+// Any failure of an operation becomes a StoreError naming its table.
 template <typename Fn>
-StoreResult guarded(Fn&& fn) {
+void guarded(std::string_view table, Fn&& fn) {
   try {
     fn();
-    return {true, {}};
+  } catch (const StoreError&) {
+    throw;
   } catch (const std::exception& e) {
-    return {false, e.what()};
+    throw StoreError(table, e.what());
   }
 }
 
@@ -197,16 +200,18 @@ std::optional<double> DocumentAmount(std::string_view text, std::string_view col
 
 // ---- store operations --------------------------------------------------------
 
-StoreResult StoreInvoice(const ViewModel& view, db::Connection& connection,
-                         std::string_view language) {
+StoreError::StoreError(std::string_view table, const std::string& reason)
+    : std::runtime_error(ascii::FindNoCase(reason, table) != std::string_view::npos
+                             ? reason
+                             : std::string(table) + ": " + reason) {}
+
+void StoreInvoice(const ViewModel& view, db::Connection& connection, const std::string& table,
+                  std::string_view language) {
   const std::string& number = view.txtRechnungdaten[InvoiceNumber];
-  return guarded([&] {
-    const std::string table = connection.resolveTable(kInvoiceTable);
+  guarded(kInvoiceTable, [&] {
     std::vector<Value> values = headerValues(view, language);
     const Value stamp(now());
     const Value user(sys::userName());
-
-    db::Transaction transaction(connection);
     bool exists = false;
     {
       auto rows = connection.query(
@@ -226,19 +231,16 @@ StoreResult StoreInvoice(const ViewModel& view, db::Connection& connection,
                              placeholders(values.size()) + ")",
                          values);
     }
-    transaction.commit();
   });
 }
 
-StoreResult StoreItems(const ViewModel& view, db::Connection& connection,
-                       std::string_view language) {
+void StoreItems(const ViewModel& view, db::Connection& connection, const std::string& table,
+                std::string_view language) {
   const std::string& number = view.txtRechnungdaten[InvoiceNumber];
-  return guarded([&] {
-    const std::string table = connection.resolveTable(kItemsTable);
+  guarded(kItemsTable, [&] {
     const std::string insert = "INSERT INTO " + table + " (" +
                                joined(kItemColumns.data(), kItemColumns.size()) + ") VALUES (" +
                                placeholders(kItemColumns.size()) + ")";
-    db::Transaction transaction(connection);
     connection.execute("DELETE FROM " + table + " WHERE InvoiceNumber = ?", {Value(number)});
     std::int64_t pos = 0;
     std::vector<Value> values(kItemColumns.size());
@@ -269,18 +271,15 @@ StoreResult StoreItems(const ViewModel& view, db::Connection& connection,
       values[11] = numberValue(ViewAmount(cell(row, 7), language, "TotalNet"));
       connection.execute(insert, values);
     }
-    transaction.commit();
   });
 }
 
-StoreResult StoreDeductions(const ViewModel& view, db::Connection& connection) {
+void StoreDeductions(const ViewModel& view, db::Connection& connection, const std::string& table) {
   const std::string& number = view.txtRechnungdaten[InvoiceNumber];
-  return guarded([&] {
-    const std::string table = connection.resolveTable(kDeductionTable);
+  guarded(kDeductionTable, [&] {
     const std::string insert = "INSERT INTO " + table + " (" +
                                joined(kDeductionColumns.data(), kDeductionColumns.size()) +
                                ") VALUES (" + placeholders(kDeductionColumns.size()) + ")";
-    db::Transaction transaction(connection);
     connection.execute("DELETE FROM " + table + " WHERE InvoiceNumber = ?", {Value(number)});
     for (const GridRow& row : view.lvAbzuege.rows) {
       connection.execute(insert, {Value(number), Value(trimmed(cell(row, 0))),
@@ -288,7 +287,6 @@ StoreResult StoreDeductions(const ViewModel& view, db::Connection& connection) {
                                   numberValue(DocumentAmount(cell(row, 3), "Amount")),
                                   numberValue(DocumentAmount(cell(row, 4), "BasicAmount"))});
     }
-    transaction.commit();
   });
 }
 

@@ -2,10 +2,12 @@
 
 // Storing a read invoice from the view fields: the header row in tblInvoice,
 // the line rows in tblInvoice_Items and the allowance rows in
-// tblInvoice_Deduction. Each operation runs in its own transaction, so it is
-// written whole or not at all; the invoice number is always a bound value.
+// tblInvoice_Deduction. The operations write inside the caller's open
+// transaction, so that a save is written whole or not at all, and throw
+// StoreError on any failure; the invoice number is always a bound value.
 
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -21,28 +23,30 @@ inline constexpr const char* kInvoiceTable = "tblInvoice";
 inline constexpr const char* kItemsTable = "tblInvoice_Items";
 inline constexpr const char* kDeductionTable = "tblInvoice_Deduction";
 
-// The outcome of one store operation. error holds the database's or the
-// conversion's description when ok is false (the caller decides whether it
-// is shown).
-struct StoreResult {
-  bool ok = false;
-  std::string error;
-  explicit operator bool() const { return ok; }
+// A failed store operation. The text is the database's description (or the
+// field that is no number), led by the table it concerns unless it already
+// names it.
+class StoreError : public std::runtime_error {
+ public:
+  StoreError(std::string_view table, const std::string& reason);
 };
+
+// Each operation takes its table as resolveTable returned it (resolved
+// before the transaction began: probing names inside one could spoil it).
 
 // Writes the header row: a new row gets CreateDate and CreateUser, an
 // existing row of the same invoice number ChangeDate and ChangeUser; every
 // other column is taken from the view. Amounts are read back from their
 // display text with the separators of `language`.
-StoreResult StoreInvoice(const ViewModel& view, db::Connection& connection,
-                         std::string_view language);
+void StoreInvoice(const ViewModel& view, db::Connection& connection, const std::string& table,
+                  std::string_view language);
 
 // Replaces the line rows of the invoice by the rows of the line grid.
-StoreResult StoreItems(const ViewModel& view, db::Connection& connection,
-                       std::string_view language);
+void StoreItems(const ViewModel& view, db::Connection& connection, const std::string& table,
+                std::string_view language);
 
 // Replaces the allowance rows of the invoice by the rows of the allowance grid.
-StoreResult StoreDeductions(const ViewModel& view, db::Connection& connection);
+void StoreDeductions(const ViewModel& view, db::Connection& connection, const std::string& table);
 
 // ---- reading numbers back from the grids -------------------------------------
 

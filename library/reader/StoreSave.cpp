@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <memory>
+#include <string>
 
 #include "platform/db/Connection.h"
 #include "platform/ui/Interaction.h"
@@ -15,68 +16,89 @@ namespace {
 constexpr const char* kDocType = "IN";
 constexpr const char* kCrLf = "\r\n";
 
-// The document row carries the number of the invoice shown, never one of
-// another read.
-bool storeFile(const ViewModel& view, db::Connection& c, const ReaderSettings& s) {
-  return StoreDocument(c, s.documentsTable, s.invoiceFile, kDocType,
-                       view.txtRechnungdaten[InvoiceNumber]);
-}
-
-bool silentSave(const ViewModel& view, db::Connection& c, const ReaderSettings& s) {
-  bool stored = false;
-  if (StoreInvoice(view, c, s.language) && StoreItems(view, c, s.language)) {
-    stored = storeFile(view, c, s);
+std::string resolve(db::Connection& c, const std::string& table) {
+  try {
+    return c.resolveTable(table);
+  } catch (const std::exception& e) {
+    throw StoreError(table, e.what());
   }
-  // Allowances go in even when the header could not be written.
-  if (!view.lvAbzuege.rows.empty()) StoreDeductions(view, c);
-  return stored;
 }
 
-bool askingSave(const ViewModel& view, db::Connection& c, const ReaderSettings& s) {
+// Header, lines, file and allowances as one transaction: written whole or
+// not at all. The names are resolved first; the transaction holds its
+// locks only while writing.
+void storeAll(const ViewModel& view, db::Connection& c, const ReaderSettings& s) {
+  const bool deductions = !view.lvAbzuege.rows.empty();
+  const std::string invoice = resolve(c, kInvoiceTable);
+  const std::string items = resolve(c, kItemsTable);
+  const std::string documents = resolve(c, s.documentsTable);
+  // Without allowance rows the table is not touched, so it need not exist.
+  const std::string deduction = deductions ? resolve(c, kDeductionTable) : std::string();
+
+  db::Transaction transaction(c);
+  StoreInvoice(view, c, invoice, s.language);
+  StoreItems(view, c, items, s.language);
+  try {
+    // The document row carries the number of the invoice shown.
+    AddDocument(c, documents, s.invoiceFile, kDocType, view.txtRechnungdaten[InvoiceNumber]);
+  } catch (const db::Error& e) {
+    throw StoreError(s.documentsTable, e.what());
+  }
+  if (deductions) StoreDeductions(view, c, deduction);
+  transaction.commit();
+}
+
+SaveResult save(const ViewModel& view, const ReaderSettings& s) {
   using namespace savetext;
-  // The handler's own language test: only "GB" gets the English texts.
-  const bool gb = s.language == "GB";
-  if (!ui::current().question(kTitle, gb ? kQuestionGB : kQuestionDE, ui::Icon::Question, true)) {
-    return false;
+  const std::string& language = s.language;
+  std::unique_ptr<db::Connection> connection;
+  try {
+    connection = db::open(s.connection);
+  } catch (const std::exception& e) {
+    ui::current().message(text::kDefaultTitle, std::string(kErrorPrefix) + e.what(),
+                          ui::Icon::None);
+    return SaveResult::Failed;
   }
-  if (!StoreInvoice(view, c, s.language)) return false;
-
-  bool stored = false;
-  std::string text;
-  if (StoreItems(view, c, s.language)) {
-    stored = storeFile(view, c, s);
-    if (gb) {
-      text = (stored ? kWithFileGB : kWithoutFileGB) + s.invoiceFile + kSavedGB;
-    } else {
-      text = (stored ? kWithFileDE : kWithoutFileDE) + s.invoiceFile + kSavedDE;
+  if (s.ask &&
+      !ui::current().question(kTitle, std::string(caption(language, kQuestionGB, kQuestionDE)),
+                              ui::Icon::Question, true)) {
+    return SaveResult::Declined;
+  }
+  try {
+    storeAll(view, *connection, s);
+  } catch (const std::exception& e) {
+    ui::current().message(
+        kTitle, std::string(caption(language, kNotSavedGB, kNotSavedDE)) + kCrLf + e.what(),
+        ui::Icon::Exclamation);
+    return SaveResult::Failed;
+  }
+  if (s.ask) {
+    std::string text = std::string(caption(language, kWithFileGB, kWithFileDE)) + s.invoiceFile +
+                       std::string(caption(language, kSavedGB, kSavedDE)) + kCrLf;
+    if (!view.lvAbzuege.rows.empty())
+      text += caption(language, kDeductionsSavedGB, kDeductionsSavedDE);
+    try {
+      ui::current().message(kTitle, text, ui::Icon::Information);
+    } catch (...) {
+      // Committed is committed, whether or not the note could be shown.
     }
-  } else {
-    text = gb ? kNotSavedGB : kNotSavedDE;
   }
-  text += kCrLf;
-  if (!view.lvAbzuege.rows.empty()) {
-    const bool deductions = static_cast<bool>(StoreDeductions(view, c));
-    if (gb) {
-      text += deductions ? kDeductionsSavedGB : kDeductionsFailedGB;
-    } else {
-      text += deductions ? kDeductionsSavedDE : kDeductionsFailedDE;
-    }
-  }
-  ui::current().message(kTitle, text, ui::Icon::Information);
-  return stored;
+  return SaveResult::Saved;
 }
 
 }  // namespace
 
-bool SaveInvoice(const ViewModel& view, const ReaderSettings& settings) {
+SaveResult SaveInvoice(const ViewModel& view, const ReaderSettings& settings) {
   try {
-    std::unique_ptr<db::Connection> connection = db::open(settings.connection);
-    return settings.ask ? askingSave(view, *connection, settings)
-                        : silentSave(view, *connection, settings);
+    return save(view, settings);
   } catch (const std::exception& e) {
-    ui::current().message(text::kDefaultTitle, std::string(savetext::kErrorPrefix) + e.what(),
-                          ui::Icon::None);
-    return false;
+    // Only the interaction itself can fail here; still a failure, still told.
+    try {
+      ui::current().message(text::kDefaultTitle, std::string(savetext::kErrorPrefix) + e.what(),
+                            ui::Icon::None);
+    } catch (...) {
+    }
+    return SaveResult::Failed;
   }
 }
 

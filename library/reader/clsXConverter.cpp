@@ -14,13 +14,13 @@ namespace belvora {
 
 // The viewer of one call: its fields live only as long as the call.
 struct clsXConverter::Impl {
-  // Reads the invoice named by the settings and shows it; the result is the
-  // read's. A PDF leaves the settings naming the extracted work file.
+  // Reads the invoice named by the settings and shows it; false when the
+  // read failed or the invoice could not be stored. A PDF leaves the
+  // settings naming the extracted work file.
   static bool Aufruf(reader::ReaderSettings& settings) {
     reader::ViewModel view;
-    const bool ok = reader::ReadXML(settings, view);
-    if (ok) reader::ShowConsoleView(view, settings, std::cout);
-    return ok;
+    if (!reader::ReadXML(settings, view)) return false;
+    return reader::ShowConsoleView(view, settings, std::cout);
   }
 };
 

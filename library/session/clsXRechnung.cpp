@@ -98,9 +98,12 @@ bool clsXRechnung::Impl::createXRechnung() {
     if (session.bolFrageImport)
       store = ui::current().question(session::text::kTitleNote, session::text::kImportQuestion,
                                      ui::Icon::Question, false);
-    if (store)
-      reader::StoreDocument(*connection, session.tblName, exportPath, kDocTypeCreated,
-                            session.ParameterString);
+    // A failed store has been shown with its reason; the run has failed.
+    if (store && !reader::StoreDocument(*connection, session.tblName, exportPath, kDocTypeCreated,
+                                        session.ParameterString)) {
+      closeSource();
+      return false;
+    }
   }
   closeSource();
   return true;

@@ -10,6 +10,11 @@ namespace belvora {
 // Reads one incoming invoice (CII, UBL Invoice/CreditNote, hybrid PDF),
 // shows it and stores it on request.
 //
+// XConverter returns false when the file cannot be read or when storing it
+// failed (header, lines, allowances and file are stored as one transaction:
+// after a failure nothing of the invoice is written); the user has seen the
+// reason. A save the user declined is no failure.
+//
 // Threads: every call works with its own settings and files. Separate
 // objects may be used from separate threads at the same time; one object
 // from one thread at a time.

@@ -68,8 +68,16 @@ class Connection {
   virtual std::string resolveTable(const std::string& name) = 0;
 };
 
+// How long a statement waits for a lock that another connection holds
+// before it fails with the database's message: a save never hangs on a
+// database that someone else keeps busy.
+inline constexpr std::chrono::seconds kLockWait{5};
+
 // Opens a connection from a connection string: Driver=/DSN= go to ODBC,
 // Data Source=/Database= naming a file (or Provider=SQLite) open SQLite.
+// timeout bounds the connecting. A lock held by another connection is
+// waited for kLockWait on SQLite and PostgreSQL (twice that through the
+// SQLite ODBC driver); other ODBC databases wait as they are configured.
 std::unique_ptr<Connection> open(const std::string& connectionString,
                                  std::chrono::seconds timeout = std::chrono::seconds(10));
 

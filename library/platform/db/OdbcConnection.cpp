@@ -426,6 +426,26 @@ OdbcConnection::OdbcConnection(const std::string& connectionString, std::chrono:
           SQLGetInfo(h.dbc, SQL_IDENTIFIER_QUOTE_CHAR, quote, sizeof quote, &quoteLength)))
     quote_.assign(reinterpret_cast<const char*>(quote), std::min<size_t>(quoteLength, 7));
   if (quote_ == " ") quote_.clear();  // the driver does not quote identifiers
+
+  SQLCHAR dbms[64] = {};
+  SQLSMALLINT dbmsLength = 0;
+  if (SQL_SUCCEEDED(SQLGetInfo(h.dbc, SQL_DBMS_NAME, dbms, sizeof dbms, &dbmsLength)) &&
+      ascii::EqualsNoCase(reinterpret_cast<const char*>(dbms), "PostgreSQL"))
+    boundLockWait();
+}
+
+// PostgreSQL waits for a lock without end unless told otherwise; a bound
+// the caller set (ConnSettings, role or database default) is kept. A server
+// that refuses the setting keeps its own behaviour: that is no reason to fail.
+void OdbcConnection::boundLockWait() {
+  try {
+    auto current = query("SELECT current_setting('lock_timeout')", {});
+    if (!current->next() || current->row()[0].kind() != Value::Kind::Text) return;
+    if (current->row()[0].text() != "0") return;
+    current.reset();
+    execute("SET lock_timeout = " + std::to_string(kLockWait.count() * 1000), {});
+  } catch (const Error&) {
+  }
 }
 
 OdbcConnection::~OdbcConnection() { rollback(); }

@@ -28,6 +28,8 @@ class OdbcConnection : public Connection {
   std::string resolveTable(const std::string& name) override;
 
  private:
+  void boundLockWait();
+
   // Shared with open cursors: the connection is only closed when the last
   // statement on it is freed.
   std::shared_ptr<OdbcHandles> handles_;

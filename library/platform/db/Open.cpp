@@ -37,9 +37,19 @@ std::unique_ptr<Connection> open(const std::string& connectionString,
   // ODBC takes the string unchanged: its keys belong to the driver. The
   // SQLite drivers would create a missing file, so a mistyped path would
   // yield an empty database instead of an error.
-  if (cs.has("driver") && ascii::Lower(*cs.find("driver")).find("sqlite") != std::string::npos &&
-      !dataSource.empty() && dataSource != ":memory:" && ::access(dataSource.c_str(), F_OK) != 0)
+  const bool sqliteDriver =
+      cs.has("driver") && ascii::Lower(*cs.find("driver")).find("sqlite") != std::string::npos;
+  if (sqliteDriver && !dataSource.empty() && dataSource != ":memory:" &&
+      ::access(dataSource.c_str(), F_OK) != 0)
     throw Error("database file not found: " + dataSource);
+  if (sqliteDriver && !cs.has("timeout")) {
+    // The driver's own lock wait is 100 s; it is told the native one unless
+    // the caller chose. It waits once more itself, so twice that at most.
+    std::string bounded = connectionString;
+    if (!bounded.empty() && bounded.back() != ';') bounded += ';';
+    bounded += "Timeout=" + std::to_string(kLockWait.count() * 1000) + ";";
+    return std::make_unique<OdbcConnection>(bounded, timeout);
+  }
   if (cs.has("driver") || cs.has("dsn"))
     return std::make_unique<OdbcConnection>(connectionString, timeout);
 
@@ -48,7 +58,7 @@ std::unique_ptr<Connection> open(const std::string& connectionString,
                 "\": use an SQLite database file (\"Data Source=/path/to/file.db\") or an ODBC "
                 "driver (\"Driver={...};...\" or \"DSN=...\")");
   if (isAccessFile(dataSource)) accessNotSupported();
-  if (!dataSource.empty()) return std::make_unique<SqliteConnection>(dataSource, timeout);
+  if (!dataSource.empty()) return std::make_unique<SqliteConnection>(dataSource, kLockWait);
   if (!provider.empty())
     throw Error("the SQLite connection string names no database file (Data Source=...)");
   throw Error(

@@ -2,8 +2,11 @@
 
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
+#include <system_error>
 
 #include "platform/db/Text.h"
 #include "platform/sys/Ascii.h"
@@ -12,7 +15,43 @@ namespace belvora::db {
 
 namespace {
 
-[[noreturn]] void fail(sqlite3* db) { throw Error(sqlite3_errmsg(db)); }
+// Why the file system refuses a write, as the system says it: the database
+// file itself, or its folder, where SQLite creates the journal of every
+// change. Empty when both may be written.
+std::string writeRefusal(sqlite3* db) {
+  const char* name = sqlite3_db_filename(db, "main");
+  if (!name || !*name) return {};
+  const std::string file(name);
+  if (::access(file.c_str(), W_OK) != 0)
+    return file + ": " + std::generic_category().message(errno);
+  const size_t slash = file.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : file.substr(0, slash ? slash : 1);
+  if (::access(folder.c_str(), W_OK) != 0)
+    return "folder " + folder + ": " + std::generic_category().message(errno);
+  return {};
+}
+
+// SQLite's own text. Where the file system refused, the cause is added:
+// "unable to open database file" alone does not say that the journal
+// could not be created in a read-only folder.
+[[noreturn]] void fail(sqlite3* db) {
+  std::string message = sqlite3_errmsg(db);
+  switch (sqlite3_extended_errcode(db) & 0xFF) {
+    case SQLITE_CANTOPEN:
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+      if (const std::string why = writeRefusal(db); !why.empty()) message += " (" + why + ")";
+      break;
+    case SQLITE_IOERR:
+    case SQLITE_FULL:
+      if (const int e = sqlite3_system_errno(db); e != 0)
+        message += " (" + std::generic_category().message(e) + ")";
+      break;
+    default:
+      break;
+  }
+  throw Error(message);
+}
 
 struct StatementDeleter {
   void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "platform/db/Connection.h"
@@ -394,6 +396,38 @@ TEST_P(DbContract, ErrorsCarryTheDatabaseText) {
                    "the statement has 2 parameter(s) but 1 value(s) were given");
 }
 
+double secondsFor(const std::function<void()>& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST_P(DbContract, ALockOfAnotherConnectionIsWaitedForABoundedTime) {
+  auto c = connect();
+  c->execute("CREATE TABLE t_lock (id INTEGER)");
+  auto other = connect();
+  other->begin();
+  other->execute(postgres() ? "LOCK TABLE t_lock IN ACCESS EXCLUSIVE MODE"
+                            : "INSERT INTO t_lock VALUES (1)");
+  const double waited = secondsFor([&] {
+    EXPECT_THROW_HAS(
+        {
+          Transaction t(*c);
+          c->execute("INSERT INTO t_lock VALUES (2)");
+          t.commit();
+        },
+        postgres() ? "[55P03] ERROR: canceling statement due to lock timeout" : "locked");
+  });
+  // The SQLite ODBC driver waits once more itself after the database gave up.
+  const double bound =
+      static_cast<double>(kLockWait.count()) * (kind() == Kind::SqliteOdbc ? 2 : 1);
+  EXPECT_GE(waited, bound - 1);
+  EXPECT_LT(waited, bound + 4);
+  other->rollback();
+  c->execute("INSERT INTO t_lock VALUES (3)");
+  EXPECT_EQ(count(*connect(), "t_lock"), 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, DbContract,
                          ::testing::Values(Kind::Sqlite, Kind::SqliteOdbc, Kind::Postgres),
                          kindName);
@@ -500,6 +534,17 @@ TEST_P(PostgresTest, TablesPreferTheExactSpellingAndTheVisibleSchema) {
   EXPECT_EQ(c->resolveTable("tblItems"), "\"tblItems\"");
   EXPECT_EQ(c->resolveTable("tblitems"), "\"tblitems\"");
   c->execute("DROP SCHEMA " + other + " CASCADE");
+}
+
+TEST_P(PostgresTest, ALockTimeoutOfTheCallerIsKept) {
+  auto c =
+      open(base_ + "ConnSettings={SET search_path TO " + schema_ + "; SET lock_timeout = '1s'};");
+  auto rows = c->query("SELECT current_setting('lock_timeout')");
+  ASSERT_TRUE(rows->next());
+  EXPECT_EQ(rows->row()[0], Value("1s"));
+  rows = connect()->query("SELECT current_setting('lock_timeout')");
+  ASSERT_TRUE(rows->next());
+  EXPECT_EQ(rows->row()[0], Value(std::to_string(kLockWait.count()) + "s"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backend, PostgresTest, ::testing::Values(Kind::Postgres), kindName);

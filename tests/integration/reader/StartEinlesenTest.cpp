@@ -1,13 +1,17 @@
 // The real Start program with the action "EINLESEN": exit status, the view
 // on standard output, labels, questions and messages on standard error, and
-// what ends up in the database.
+// what ends up in the database. A save that failed ends with status 1.
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include "ReaderTestSupport.h"
+#include "fakes/ReadOnlyPath.h"
 #include "platform/db/Connection.h"
 
 extern char** environ;
@@ -141,6 +145,66 @@ TEST_F(StartEinlesen, FailuresEndWithTheirMessageAndStatus) {
 
   run = start("action=einlesen|connect=" + connect);
   EXPECT_EQ(run.status, 2);
+}
+
+TEST_F(StartEinlesen, FailedSavesEndNonZeroWithTheReasonAndStoreNothing) {
+  const std::string xml = kCorpus + "/en16931/cii/CII_example5.xml";
+  const std::string read = "action=einlesen|inputxml=" + xml + "|table=tblDocuments|connect=";
+  {
+    auto c = belvora::db::open(connect);
+    c->execute("DROP TABLE tblInvoice_Items");
+  }
+  // Silent: the header alone must not go in without its lines.
+  auto run = start(read + connect + "|askimport=nein");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("[Note] Rechnung nicht in der Datenbank gespeichert!\r\ntable "
+                                 "not found: tblInvoice_Items\n"));
+  EXPECT_EQ(count("tblInvoice"), 0u);
+  EXPECT_EQ(count("tblDocuments"), 0u);
+
+  // Asking: the header table missing, after the user said Yes.
+  {
+    auto c = belvora::db::open(connect);
+    c->execute("DROP TABLE tblInvoice");
+  }
+  run = start(read + connect + "|language=GB", {"BELVORA_ANSWER=yes"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("-> Yes\n[Note] Invoice not saved in database!\r\ntable not "
+                                 "found: tblInvoice\n"));
+  EXPECT_EQ(count("tblDocuments"), 0u);
+}
+
+TEST_F(StartEinlesen, ReadOnlyOrLockedDatabaseEndsNonZero) {
+  const std::string xml = kCorpus + "/en16931/cii/CII_example5.xml";
+  const std::string folder = dir / "db";
+  std::filesystem::create_directory(folder);
+  const std::string file = folder + "/erp.sqlite";
+  std::filesystem::copy_file(BELVORA_TEMPLATE_DB, file);
+  const std::string read = "action=einlesen|inputxml=" + xml +
+                           "|table=tblDocuments|language=GB|connect=Data Source=" + file;
+  {
+    belvora::test::ReadOnlyPath readOnly(folder);
+    if (!readOnly.failure().empty())
+      GTEST_SKIP() << "cannot make a folder read-only: " << readOnly.failure();
+    auto run = start(read, {"BELVORA_ANSWER=yes"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.err, HasSubstr("-> Yes\n[Note] Invoice not saved in database!\r\n"));
+    EXPECT_THAT(run.err, HasSubstr(folder));
+  }
+
+  // Another program writing: waited for a few seconds, then given up.
+  auto other = belvora::db::open("Data Source=" + file);
+  other->begin();
+  other->execute("INSERT INTO tblDocuments (DocType) VALUES ('X')");
+  const auto begin = std::chrono::steady_clock::now();
+  auto run = start(read + "|askimport=nein");
+  const double waited =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err, HasSubstr("[Note] Invoice not saved in database!\r\ndatabase is locked"));
+  EXPECT_LT(waited, 9.0);
+  other->rollback();
+  EXPECT_TRUE(rowsOf(*other, "SELECT * FROM tblInvoice").empty());
 }
 
 }  // namespace

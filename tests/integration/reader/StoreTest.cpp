@@ -1,12 +1,20 @@
 // Storing read invoices into a real SQLite file and into PostgreSQL through
 // psqlodbc: header update on a second save, lines and allowances replaced,
-// one documents row per save, failures confined to their own operation.
+// one documents row per save; a save is one transaction, so every failure
+// (missing table, bad field, read-only or locked database, failed commit)
+// leaves the database as it was, is shown with its reason and fails.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+
 #include "ReaderTestSupport.h"
 #include "fakes/FakeInteraction.h"
+#include "fakes/ReadOnlyPath.h"
 #include "platform/db/Connection.h"
 #include "platform/sys/Files.h"
 #include "reader/ReadXML.h"
@@ -17,7 +25,7 @@ using belvora::db::Value;
 using belvora::reader::GridNumber;
 using belvora::reader::ReaderSettings;
 using belvora::reader::SaveInvoice;
-using belvora::reader::StoreInvoice;
+using belvora::reader::SaveResult;
 using belvora::reader::ViewModel;
 using belvora::test::Backend;
 using belvora::test::num;
@@ -118,6 +126,39 @@ class StoreTest : public ::testing::TestWithParam<Backend> {
     }
   }
 
+  void allowThirdLine() {
+    db->execute(GetParam() == Backend::Sqlite
+                    ? "DROP TRIGGER reject_third"
+                    : "ALTER TABLE tblInvoice_Items DROP CONSTRAINT reject_third");
+  }
+
+  // Every row of the incoming tables and the documents table, as text:
+  // equal before and after a save that failed.
+  std::string dump() {
+    std::vector<std::string> lines;
+    for (const char* table :
+         {"tblInvoice", "tblInvoice_Items", "tblInvoice_Deduction", "tblDocuments"}) {
+      for (const auto& row : rowsOf(*db, std::string("SELECT * FROM ") + table)) {
+        std::string line = table;
+        for (const Value& v : row) line += "|" + text(v);
+        lines.push_back(std::move(line));
+      }
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string out;
+    for (const auto& l : lines) out += l + "\n";
+    return out;
+  }
+
+  // The one message of a failed save.
+  void expectNotSaved(const std::string& reason) {
+    ASSERT_EQ(ui->messages().size(), 1u);
+    EXPECT_EQ(ui->messages()[0].title, "Note");
+    EXPECT_EQ(ui->messages()[0].icon, belvora::ui::Icon::Exclamation);
+    EXPECT_THAT(ui->messages()[0].text, StartsWith("Invoice not saved in database!\r\n"));
+    EXPECT_THAT(ui->messages()[0].text, HasSubstr(reason));
+  }
+
   belvora::test::ScratchDir dir;
   belvora::test::ScopedFakeInteraction ui;
   std::string connect;
@@ -128,7 +169,7 @@ class StoreTest : public ::testing::TestWithParam<Backend> {
 
 TEST_P(StoreTest, SavingTwiceUpdatesTheHeaderAndReplacesLinesAndAllowances) {
   ViewModel view = read(kExample5);
-  ASSERT_TRUE(SaveInvoice(view, settings));
+  ASSERT_EQ(SaveInvoice(view, settings), SaveResult::Saved);
   EXPECT_TRUE(ui->calls.empty());
 
   auto h = header("TOSL110");
@@ -186,7 +227,7 @@ TEST_P(StoreTest, SavingTwiceUpdatesTheHeaderAndReplacesLinesAndAllowances) {
   view.txtSeller[reader::Name] = "SellerCompany A/S";
   view.lvTable.rows.erase(view.lvTable.rows.begin() + 1);
   view.lvAbzuege.rows.resize(1);
-  ASSERT_TRUE(SaveInvoice(view, settings));
+  ASSERT_EQ(SaveInvoice(view, settings), SaveResult::Saved);
 
   h = header("TOSL110");
   ASSERT_EQ(h.size(), 1u);
@@ -203,34 +244,12 @@ TEST_P(StoreTest, SavingTwiceUpdatesTheHeaderAndReplacesLinesAndAllowances) {
   EXPECT_EQ(documents("TOSL110").size(), 2u);
 }
 
-TEST_P(StoreTest, FailureInTheMiddleOfTheLineStoreKeepsThePreviousLines) {
-  ViewModel view = read(kExample5);
-  ASSERT_TRUE(SaveInvoice(view, settings));
-  rejectThirdLine();
-
-  view.lvTable.rows[0].cells[1] = "Changed paper";
-  view.lvAbzuege.rows.resize(2);
-  settings.ask = true;
-  EXPECT_FALSE(SaveInvoice(view, settings));
-  ASSERT_EQ(ui->messages().size(), 1u);
-  EXPECT_EQ(ui->messages()[0].title, "Note");
-  EXPECT_EQ(ui->messages()[0].text, "Invoice not saved in database!\r\n- Prints saved too.");
-  EXPECT_EQ(ui->messages()[0].icon, belvora::ui::Icon::Information);
-
-  auto lines = items("TOSL110");
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(text(lines[0][2]), "Printing paper");
-  EXPECT_EQ(documents("TOSL110").size(), 1u);  // no file without its lines
-  EXPECT_EQ(deductions("TOSL110").size(), 2u);
-  EXPECT_FALSE(header("TOSL110")[0][2].isNull());  // the header went in on its own
-}
-
-TEST_P(StoreTest, AskFlagAsksAndReportsInTheHandlersLanguage) {
+TEST_P(StoreTest, AskFlagAsksAndReportsInTheViewersLanguage) {
   ViewModel view = read(kExample5);
   settings.ask = true;
 
   ui->answers.push_back(false);
-  EXPECT_FALSE(SaveInvoice(view, settings));
+  EXPECT_EQ(SaveInvoice(view, settings), SaveResult::Declined);
   ASSERT_EQ(ui->calls.size(), 1u);
   EXPECT_EQ(ui->calls[0].kind, "question");
   EXPECT_EQ(ui->calls[0].title, "Note");
@@ -238,28 +257,34 @@ TEST_P(StoreTest, AskFlagAsksAndReportsInTheHandlersLanguage) {
   EXPECT_TRUE(header("TOSL110").empty());
   EXPECT_TRUE(documents("TOSL110").empty());
 
-  ui->calls.clear();
-  EXPECT_TRUE(SaveInvoice(view, settings));
-  ASSERT_EQ(ui->messages().size(), 1u);
-  EXPECT_EQ(ui->messages()[0].text,
-            "Invoice and File: " + kExample5 + " saved.\r\n- Prints saved too.");
-
-  // Every language other than "GB" gets the German texts.
-  for (const char* language : {"DE", "FR"}) {
+  // "DE" is German; every other language, "GB" or not, English.
+  for (const char* language : {"GB", "FR", "DE"}) {
+    const bool de = std::string(language) == "DE";
     ui->calls.clear();
     settings.language = language;
-    EXPECT_TRUE(SaveInvoice(view, settings));
-    ASSERT_EQ(ui->calls.size(), 2u);
-    EXPECT_EQ(ui->calls[0].text, "Eingangsrechnung + Datei in Datenbank speichern?");
+    EXPECT_EQ(SaveInvoice(view, settings), SaveResult::Saved);
+    ASSERT_EQ(ui->calls.size(), 2u) << language;
+    EXPECT_EQ(ui->calls[0].text, de ? "Eingangsrechnung + Datei in Datenbank speichern?"
+                                    : "Incoming invoice + file save into database?");
     EXPECT_EQ(ui->calls[1].text,
-              "Rechnung und Datei: " + kExample5 + " gespeichert.\r\n- Abzüge gespeichert.");
+              de ? "Rechnung und Datei: " + kExample5 + " gespeichert.\r\n- Abzüge gespeichert."
+                 : "Invoice and File: " + kExample5 + " saved.\r\n- Prints saved too.");
+    EXPECT_EQ(ui->calls[1].icon, belvora::ui::Icon::Information);
+
+    ui->calls.clear();
+    settings.documentsTable = "tblNichtDa";
+    EXPECT_EQ(SaveInvoice(view, settings), SaveResult::Failed);
+    EXPECT_THAT(ui->messages().at(0).text,
+                StartsWith(de ? "Rechnung nicht in der Datenbank gespeichert!\r\n"
+                              : "Invoice not saved in database!\r\n"));
+    settings.documentsTable = "tblDocuments";
   }
 
   // Without allowances the message is the first line alone.
   ui->calls.clear();
   settings.language = "GB";
   view.lvAbzuege.rows.clear();
-  EXPECT_TRUE(SaveInvoice(view, settings));
+  EXPECT_EQ(SaveInvoice(view, settings), SaveResult::Saved);
   EXPECT_EQ(ui->messages().at(0).text, "Invoice and File: " + kExample5 + " saved.\r\n");
   EXPECT_EQ(documents("TOSL110").size(), 4u);
   EXPECT_EQ(deductions("TOSL110").size(), 4u);  // left as they were
@@ -294,7 +319,7 @@ TEST_P(StoreTest, NumbersAreReadBackWithTheSeparatorsTheyWereWrittenWith) {
     a[4] = "";       // no base amount
 
     settings.language = language;
-    ASSERT_TRUE(SaveInvoice(v, settings)) << language;
+    ASSERT_EQ(SaveInvoice(v, settings), SaveResult::Saved) << language;
 
     auto h = header(number);
     ASSERT_EQ(h.size(), 1u);
@@ -327,99 +352,203 @@ TEST_P(StoreTest, NumbersAreReadBackWithTheSeparatorsTheyWereWrittenWith) {
   }
 }
 
-TEST_P(StoreTest, AmountThatIsNoNumberFailsOnlyItsOwnOperation) {
-  settings.language = "DE";
-  ViewModel v = handMade("RE-9");
-  v.txtSonstige[reader::PaymentDue] = "zwölf";
-  v.lvTable.addRow("1").cells[3] = "1";
-  auto& a = v.lvAbzuege.addRow("Skonto").cells;
-  a[3] = "3.00";
-
-  auto result = StoreInvoice(v, *db, "DE");
-  EXPECT_FALSE(result);
-  EXPECT_THAT(result.error, HasSubstr("PaymentDue"));
-  EXPECT_THAT(result.error, HasSubstr("zwölf"));
-
-  // Silent save: no header, so neither lines nor file; the allowances still go in.
-  EXPECT_FALSE(SaveInvoice(v, settings));
-  EXPECT_TRUE(ui->calls.empty());
-  EXPECT_TRUE(header("RE-9").empty());
-  EXPECT_TRUE(items("RE-9").empty());
-  EXPECT_TRUE(documents("RE-9").empty());
-  EXPECT_EQ(deductions("RE-9").size(), 1u);
-
-  // Asking save: the failed header ends it without a message.
-  settings.ask = true;
-  EXPECT_FALSE(SaveInvoice(v, settings));
-  EXPECT_TRUE(ui->messages().empty());
-
-  // A line amount that is no number: the lines are refused as a whole.
-  v.txtSonstige[reader::PaymentDue] = "0,00";
-  v.lvTable.addRow("2").cells[4] = "12 Euro";
-  EXPECT_FALSE(SaveInvoice(v, settings));
-  EXPECT_EQ(ui->messages().at(0).text,
-            "Rechnung nicht in der Datenbank gespeichert!\r\n- Abzüge gespeichert.");
-  EXPECT_TRUE(items("RE-9").empty());
-}
-
 TEST_P(StoreTest, InvoiceNumberIsABoundValue) {
   const std::string number = "RE'4711'; DELETE FROM tblInvoice; --";
   ViewModel v = handMade(number);
   v.lvTable.addRow("1").cells[3] = "1";
-  ASSERT_TRUE(SaveInvoice(handMade("ANDERE-1"), settings));
-  ASSERT_TRUE(SaveInvoice(v, settings));
-  ASSERT_TRUE(SaveInvoice(v, settings));
+  ASSERT_EQ(SaveInvoice(handMade("ANDERE-1"), settings), SaveResult::Saved);
+  ASSERT_EQ(SaveInvoice(v, settings), SaveResult::Saved);
+  ASSERT_EQ(SaveInvoice(v, settings), SaveResult::Saved);
   EXPECT_EQ(header(number).size(), 1u);
   EXPECT_EQ(items(number).size(), 1u);
   EXPECT_EQ(header("ANDERE-1").size(), 1u);
   EXPECT_EQ(documents(number).size(), 2u);
 }
 
-TEST_P(StoreTest, DatabaseFailuresAreReportedWithTheirDescription) {
+TEST_P(StoreTest, AnyFailureWritesNothingShowsTheReasonAndFails) {
+  const ViewModel read5 = read(kExample5);
+  ASSERT_EQ(SaveInvoice(read5, settings), SaveResult::Saved);
+  // Edits that would show in the database if any part went in.
+  ViewModel edited = read5;
+  edited.txtSeller[reader::Name] = "Changed";
+  edited.lvTable.rows[0].cells[1] = "Changed paper";
+  edited.lvAbzuege.rows.resize(2);
+  const std::string before = dump();
+
+  auto rename = [&](const std::string& from, const std::string& to) {
+    db->execute("ALTER TABLE " + from + " RENAME TO " + to);
+  };
+  auto away = [&](const char* table) {
+    return std::pair<std::function<void(ViewModel&)>, std::function<void()>>{
+        [&, table](ViewModel&) { rename(table, std::string(table) + "_weg"); },
+        [&, table] { rename(std::string(table) + "_weg", table); }};
+  };
+  auto setting = [&](std::string ReaderSettings::*field, std::string value) {
+    return std::pair<std::function<void(ViewModel&)>, std::function<void()>>{
+        [&, field, value](ViewModel&) { settings.*field = value; },
+        [&, field, old = settings.*field] { settings.*field = old; }};
+  };
+  auto edit = [](std::function<void(ViewModel&)> change) {
+    return std::pair<std::function<void(ViewModel&)>, std::function<void()>>{change, [] {}};
+  };
+  const std::string gone = dir / "weg.xml";
+  const std::vector<std::tuple<
+      const char*, std::pair<std::function<void(ViewModel&)>, std::function<void()>>, std::string>>
+      cases = {
+          {"header table missing", away("tblInvoice"), "table not found: tblInvoice"},
+          {"line table missing", away("tblInvoice_Items"), "table not found: tblInvoice_Items"},
+          {"allowance table missing", away("tblInvoice_Deduction"),
+           "table not found: tblInvoice_Deduction"},
+          {"documents table missing", setting(&ReaderSettings::documentsTable, "tblNichtDa"),
+           "table not found: tblNichtDa"},
+          {"documents table name holds SQL",
+           setting(&ReaderSettings::documentsTable, "tblDocuments; DROP TABLE tblInvoice"),
+           "tblDocuments; DROP TABLE tblInvoice"},
+          {"invoice file gone", setting(&ReaderSettings::invoiceFile, gone),
+           "cannot open '" + gone + "'"},
+          {"header amount no number",
+           edit([](ViewModel& v) { v.txtSonstige[reader::PaymentDue] = "zwölf"; }),
+           "tblInvoice: column PaymentDue: 'zwölf' is not a number"},
+          {"line amount no number",
+           edit([](ViewModel& v) { v.lvTable.rows[1].cells[4] = "12 Euro"; }),
+           "tblInvoice_Items: column Net: '12 Euro' is not a number"},
+          {"third line refused by the database",
+           {[&](ViewModel&) { rejectThirdLine(); }, [&] { allowThirdLine(); }},
+           GetParam() == Backend::Sqlite ? "third line rejected" : "reject_third"},
+      };
+  for (const auto& [name, change, reason] : cases) {
+    for (const bool ask : {false, true}) {
+      SCOPED_TRACE(std::string(name) + (ask ? ", asking" : ", silent"));
+      ui->calls.clear();
+      settings.ask = ask;
+      ViewModel view = edited;
+      change.first(view);
+      EXPECT_EQ(SaveInvoice(view, settings), SaveResult::Failed);
+      change.second();
+      EXPECT_EQ(ui->calls.size(), ask ? 2u : 1u);  // the question, then the reason
+      expectNotSaved(reason);
+      EXPECT_EQ(dump(), before);
+    }
+  }
+  ui->calls.clear();
+  settings.ask = false;
+  EXPECT_EQ(SaveInvoice(edited, settings), SaveResult::Saved);
+  EXPECT_EQ(text(header("TOSL110")[0][6]), "Changed");
+}
+
+TEST_P(StoreTest, ConnectionFailureShowsTheInterfacesDescription) {
   ViewModel view = read(kExample5);
-
-  settings.documentsTable = "tblNichtDa";
-  EXPECT_FALSE(SaveInvoice(view, settings));
-  ASSERT_EQ(ui->messages().size(), 1u);
-  EXPECT_THAT(ui->messages()[0].text, StartsWith("Fehler: "));
-  EXPECT_THAT(ui->messages()[0].text, HasSubstr("tblNichtDa"));
-  // Header and lines were each written whole before the file failed; the
-  // allowances come after the file and are not stored.
-  EXPECT_EQ(header("TOSL110").size(), 1u);
-  EXPECT_EQ(items("TOSL110").size(), 3u);
-  EXPECT_TRUE(deductions("TOSL110").empty());
-
-  ui->calls.clear();
-  settings.documentsTable = "tblDocuments; DROP TABLE tblInvoice";
-  EXPECT_FALSE(SaveInvoice(view, settings));
-  EXPECT_THAT(ui->messages().at(0).text, StartsWith("Fehler: "));
-  EXPECT_EQ(header("TOSL110").size(), 1u);
-
-  ui->calls.clear();
-  settings.documentsTable = "tblDocuments";
-  settings.invoiceFile = dir / "weg.xml";
-  EXPECT_FALSE(SaveInvoice(view, settings));
-  EXPECT_THAT(ui->messages().at(0).text, StartsWith("Fehler: "));
-  EXPECT_THAT(ui->messages().at(0).text, HasSubstr("weg.xml"));
-
-  ui->calls.clear();
+  settings.ask = true;
   settings.connection = GetParam() == Backend::Sqlite
                             ? "Data Source=" + dir / "kein/ordner/erp.sqlite"
                             : "Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=x;";
-  EXPECT_FALSE(SaveInvoice(view, settings));
-  ASSERT_EQ(ui->messages().size(), 1u);
-  EXPECT_THAT(ui->messages()[0].text, StartsWith("Fehler: "));
-  EXPECT_GT(ui->messages()[0].text.size(), std::string("Fehler: ").size());
+  EXPECT_EQ(SaveInvoice(view, settings), SaveResult::Failed);
+  ASSERT_EQ(ui->calls.size(), 1u);  // not even asked
+  EXPECT_THAT(ui->calls[0].text, StartsWith("Fehler: "));
+  EXPECT_THAT(ui->calls[0].text,
+              HasSubstr(GetParam() == Backend::Sqlite ? "kein/ordner" : "Connection refused"));
 }
 
-TEST_P(StoreTest, MissingIncomingTableFailsItsOperation) {
+TEST_P(StoreTest, ReadOnlyDatabaseFailsWithItsReasonAfterTheQuestion) {
   ViewModel view = read(kExample5);
-  db->execute("DROP TABLE tblInvoice_Items");
   settings.ask = true;
-  EXPECT_FALSE(SaveInvoice(view, settings));
-  EXPECT_EQ(ui->messages().at(0).text, "Invoice not saved in database!\r\n- Prints saved too.");
-  EXPECT_EQ(header("TOSL110").size(), 1u);
-  EXPECT_TRUE(documents("TOSL110").empty());
+  if (GetParam() == Backend::Postgres) {
+    std::string readOnly = connect;
+    const std::string search = "ConnSettings=SET search_path TO ";
+    readOnly.replace(readOnly.find(search), std::string::npos,
+                     "ConnSettings={SET search_path TO " + std::string(belvora::test::kPgSchema) +
+                         "; SET default_transaction_read_only = on};");
+    settings.connection = readOnly;
+    EXPECT_EQ(SaveInvoice(view, settings), SaveResult::Failed);
+    expectNotSaved("read-only transaction");
+    EXPECT_TRUE(header("TOSL110").empty());
+    return;
+  }
+  // The database in a folder of its own, so that the folder can be closed too.
+  const std::string folder = dir / "db";
+  const std::string file = folder + "/erp.sqlite";
+  std::filesystem::create_directory(folder);
+  std::filesystem::copy_file(BELVORA_TEMPLATE_DB, file);
+  settings.connection = "Data Source=" + file;
+  struct Case {
+    std::string path, writableFile, reason;
+  };
+  for (const Case& c :
+       {Case{file, "", "attempt to write a readonly database (" + file + ": "},
+        Case{folder, "", folder},
+        Case{folder, "erp.sqlite", "unable to open database file (folder " + folder + ": "}}) {
+    SCOPED_TRACE(c.path + " " + c.writableFile);
+    ui->calls.clear();
+    {
+      belvora::test::ReadOnlyPath readOnly(c.path, c.writableFile);
+      if (!readOnly.failure().empty())
+        GTEST_SKIP() << "cannot make it read-only: " << readOnly.failure();
+      EXPECT_EQ(SaveInvoice(view, settings), SaveResult::Failed);
+    }
+    ASSERT_EQ(ui->calls.size(), 2u);
+    EXPECT_EQ(ui->calls[0].kind, "question");
+    expectNotSaved(c.reason);
+    EXPECT_THAT(ui->messages()[0].text, ::testing::AnyOf(HasSubstr("Read-only file system"),
+                                                         HasSubstr("Permission denied")));
+  }
+  auto copy = belvora::db::open(settings.connection);
+  EXPECT_TRUE(rowsOf(*copy, "SELECT * FROM tblInvoice").empty());
+  EXPECT_TRUE(rowsOf(*copy, "SELECT * FROM tblDocuments").empty());
+}
+
+double secondsFor(const std::function<void()>& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST_P(StoreTest, LockedDatabaseFailsAfterABoundedWait) {
+  ViewModel view = read(kExample5);
+  auto other = belvora::db::open(connect);
+  other->begin();
+  if (GetParam() == Backend::Sqlite) {
+    other->execute("INSERT INTO tblDocuments (DocType) VALUES ('X')");  // a writer
+  } else {
+    other->execute("LOCK TABLE tblInvoice IN ACCESS EXCLUSIVE MODE");
+  }
+  const double waited =
+      secondsFor([&] { EXPECT_EQ(SaveInvoice(view, settings), SaveResult::Failed); });
+  EXPECT_GE(waited, 4.0);
+  EXPECT_LT(waited, 9.0);
+  expectNotSaved(GetParam() == Backend::Sqlite ? "database is locked" : "lock timeout");
+  other->rollback();
+
+  ui->calls.clear();
+  EXPECT_EQ(SaveInvoice(view, settings), SaveResult::Saved);
+  EXPECT_TRUE(ui->calls.empty());
+  EXPECT_EQ(items("TOSL110").size(), 3u);
+}
+
+TEST_P(StoreTest, SavedIsSaidOnlyAfterTheCommit) {
+  ViewModel view = read(kExample5);
+  ASSERT_EQ(SaveInvoice(view, settings), SaveResult::Saved);
+  const std::string before = dump();
+  auto other = belvora::db::open(connect);
+  std::unique_ptr<belvora::db::Cursor> reading;
+  if (GetParam() == Backend::Sqlite) {
+    // A reader in the middle of its rows: the writes go in, the commit must wait.
+    reading = other->query("SELECT * FROM tblInvoice_Items");
+    ASSERT_TRUE(reading->next());
+  } else {
+    other->execute(
+        "CREATE FUNCTION refuse_at_commit() RETURNS trigger LANGUAGE plpgsql AS "
+        "$$BEGIN RAISE EXCEPTION 'refused at commit'; END$$");
+    other->execute(
+        "CREATE CONSTRAINT TRIGGER refuse AFTER INSERT ON tblDocuments DEFERRABLE INITIALLY "
+        "DEFERRED FOR EACH ROW EXECUTE FUNCTION refuse_at_commit()");
+  }
+  settings.ask = true;
+  view.txtSeller[reader::Name] = "Changed";
+  EXPECT_EQ(SaveInvoice(view, settings), SaveResult::Failed);
+  ASSERT_EQ(ui->calls.size(), 2u);
+  expectNotSaved(GetParam() == Backend::Sqlite ? "database is locked" : "refused at commit");
+  reading.reset();
+  EXPECT_EQ(dump(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, StoreTest, ::testing::Values(Backend::Sqlite, Backend::Postgres),

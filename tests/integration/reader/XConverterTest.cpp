@@ -287,24 +287,31 @@ TEST_F(XConverterTest, ConsoleViewerSavesAsTheSaveButtonWould) {
   EXPECT_TRUE(ui->calls.empty());
 }
 
-TEST_F(XConverterTest, StoreFailuresAreReportedButTheReadStillSucceeds) {
+TEST_F(XConverterTest, StoreFailuresAreReportedAndFailTheCall) {
   const std::string connect = belvora::test::makeDatabase(belvora::test::Backend::Sqlite, dir);
   const std::string path = kCorpus + "/en16931/cii/CII_example5.xml";
 
-  ASSERT_TRUE(run(path, "", connect, "tblFehlt", "GB", false));
+  EXPECT_FALSE(run(path, "", connect, "tblFehlt", "GB", false));
   ASSERT_EQ(ui->messages().size(), 1u);
-  EXPECT_EQ(ui->messages()[0].text, "Fehler: table not found: tblFehlt");
+  EXPECT_EQ(ui->messages()[0].text, "Invoice not saved in database!\r\ntable not found: tblFehlt");
+  EXPECT_THAT(output(), HasSubstr("TOSL110")) << "the view was shown all the same";
 
   ui->calls.clear();
-  ASSERT_TRUE(
+  EXPECT_FALSE(
       run(path, "", "Data Source=" + dir / "nirgends/erp.sqlite", "tblDocuments", "GB", false));
   ASSERT_EQ(ui->messages().size(), 1u);
   EXPECT_THAT(ui->messages()[0].text, StartsWith("Fehler: "));
 
   ui->calls.clear();
-  ASSERT_TRUE(run(path, "", "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb", "tblDocuments"));
+  EXPECT_FALSE(run(path, "", "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb", "tblDocuments"));
   ASSERT_EQ(ui->messages().size(), 1u);
   EXPECT_THAT(ui->messages()[0].text, StartsWith("Fehler: "));
+
+  // Declining the save is no failure.
+  ui->calls.clear();
+  ui->answers = {false};
+  EXPECT_TRUE(run(path, "", connect, "tblDocuments", "GB", true));
+  EXPECT_TRUE(ui->messages().empty());
 }
 
 // ---- the JSON view itself ------------------------------------------------------------

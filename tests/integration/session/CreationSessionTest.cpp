@@ -328,7 +328,7 @@ TEST_F(CreationSession, FailedWriteLeavesTheExistingFileWhole) {
   EXPECT_TRUE(storedDocuments().empty());
 }
 
-TEST_F(CreationSession, MissingOrInvalidDocumentsTableIsAnErrorInDll) {
+TEST_F(CreationSession, MissingOrInvalidDocumentsTableFailsTheRunWithItsReason) {
   for (const std::string table : {"tblNope", "tblDocuments; DROP TABLE x"}) {
     ui->calls.clear();
     clsXRechnung x;
@@ -336,9 +336,11 @@ TEST_F(CreationSession, MissingOrInvalidDocumentsTableIsAnErrorInDll) {
     ui->answers = {true};
     EXPECT_FALSE(x.CreateXRechnung());
     ASSERT_EQ(messages().size(), 1u);
-    EXPECT_EQ(messages()[0].title, "Error in DLL");
+    EXPECT_EQ(messages()[0].title, "Note");
     std::string why = table == "tblNope" ? "table not found: " : "invalid table name: ";
-    EXPECT_EQ(messages()[0].text, errorInDll(1, why + table, 0));
+    EXPECT_EQ(messages()[0].text, "The XInvoice was written to " + out("a.xml") +
+                                      " but could not be stored in the table " + table + ":\r\n" +
+                                      why + table);
   }
   EXPECT_TRUE(storedDocuments().empty());
 }

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <map>
 
@@ -147,6 +148,27 @@ TEST_F(PostgresSession, QueryFormBindsTheSelectorAndReportsQueryErrors) {
     EXPECT_THAT(messages()[0].text, StartsWith("Connect to database failed.\r\n"));
     EXPECT_THAT(messages()[0].text, HasSubstr("42P01"));
   }
+}
+
+TEST_F(PostgresSession, LockedDocumentsTableFailsTheRunAfterABoundedWait) {
+  auto other = belvora::db::open(pg);
+  other->begin();
+  other->execute("LOCK TABLE " + table() + " IN ACCESS EXCLUSIVE MODE");
+  clsXRechnung x;
+  ASSERT_TRUE(x.DLL_Init_DB(out("a.xml"), pg,
+                            std::string("Select * from ") + kSchema + ".xRechnung", "252070", false,
+                            "", table()));
+  const auto begin = std::chrono::steady_clock::now();
+  EXPECT_FALSE(x.CreateXRechnung());
+  const double waited =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+  EXPECT_GE(waited, 4.0);
+  EXPECT_LT(waited, 9.0);
+  ASSERT_EQ(messages().size(), 1u);
+  EXPECT_THAT(messages()[0].text, StartsWith("The XInvoice was written to " + out("a.xml")));
+  EXPECT_THAT(messages()[0].text, HasSubstr("lock timeout"));
+  other->rollback();
+  EXPECT_TRUE(pgDocuments().empty());
 }
 
 TEST_F(SqliteOdbcSession, CreatesAndStoresThroughTheSqliteDriver) {
