@@ -43,7 +43,8 @@ BELVORA_EXPORT void belvora_Ecosio(belvora_object *obj);
 BELVORA_EXPORT void belvora_SpecifiedTradeAllowanceChange(belvora_object *obj);
 BELVORA_EXPORT void belvora_BillingSpecifiedPeriod(belvora_object *obj);
 
-/* clsXConverter */
+/* clsXConverter: 0 when the file cannot be read or storing it failed
+ * (nothing of the invoice is then written); a declined save is no failure. */
 BELVORA_EXPORT int16_t belvora_XConverter(belvora_object *obj, const char *strFile,
                                           const char *strFolder, const char *Connect,
                                           const char *tbl, const char *Sprache, int16_t bolFrage);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "platform/db/Text.h"
 #include "platform/sys/Ascii.h"
@@ -622,17 +623,23 @@ std::string OdbcConnection::resolveTable(const std::string& name) {
   std::vector<std::string> candidates = exact;
   candidates.insert(candidates.end(), similar.begin(), similar.end());
   if (candidates.empty()) throw Error("table not found: " + name);
-  // Several spellings (tables in other schemas, or names differing in case
-  // only): take the first one the database itself resolves. A failed probe
-  // would spoil an open transaction, so inside one the first is taken.
-  if (candidates.size() > 1 && !inTransaction_) {
+  // Take the first spelling the database itself resolves: a name may differ
+  // in case only, or live in a schema outside the search path, where it is
+  // not found without its schema. A failed probe would spoil an open
+  // transaction, so inside one the first is taken.
+  if (!inTransaction_) {
+    // A probe that fails for another reason than a missing table (a lock
+    // held by someone else, a refused permission) is that reason.
+    std::optional<Error> other;
     for (const std::string& candidate : candidates) {
       try {
         query("SELECT * FROM " + candidate + " WHERE 1 = 0", {});
         return candidate;
-      } catch (const Error&) {
+      } catch (const Error& e) {
+        if (e.sqlState() != "42S02" && e.sqlState() != "42P01" && !other) other = e;
       }
     }
+    if (other) throw *other;
     throw Error("table not found: " + name);
   }
   return candidates.front();

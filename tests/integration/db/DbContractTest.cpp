@@ -533,6 +533,9 @@ TEST_P(PostgresTest, TablesPreferTheExactSpellingAndTheVisibleSchema) {
   EXPECT_EQ(c->resolveTable(other + ".tblinvoice"), "\"" + other + "\".\"TBLINVOICE\"");
   EXPECT_EQ(c->resolveTable("tblItems"), "\"tblItems\"");
   EXPECT_EQ(c->resolveTable("tblitems"), "\"tblitems\"");
+  // A table only in a schema outside the search path is not found without it.
+  c->execute("CREATE TABLE " + other + ".tblHidden (a INTEGER)");
+  EXPECT_THROW_MSG(c->resolveTable("tblHidden"), "table not found: tblHidden");
   c->execute("DROP SCHEMA " + other + " CASCADE");
 }
 

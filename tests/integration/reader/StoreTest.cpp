@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <utility>
 
 #include "ReaderTestSupport.h"
 #include "fakes/FakeInteraction.h"
@@ -375,58 +376,66 @@ TEST_P(StoreTest, AnyFailureWritesNothingShowsTheReasonAndFails) {
   edited.lvAbzuege.rows.resize(2);
   const std::string before = dump();
 
-  auto rename = [&](const std::string& from, const std::string& to) {
-    db->execute("ALTER TABLE " + from + " RENAME TO " + to);
+  // Each case breaks one thing and returns how to mend it.
+  using Undo = std::function<void()>;
+  auto away = [&](std::string table) {
+    return [&, table](ViewModel&) -> Undo {
+      db->execute("ALTER TABLE " + table + " RENAME TO " + table + "_weg");
+      return [&, table] { db->execute("ALTER TABLE " + table + "_weg RENAME TO " + table); };
+    };
   };
-  auto away = [&](const char* table) {
-    return std::pair<std::function<void(ViewModel&)>, std::function<void()>>{
-        [&, table](ViewModel&) { rename(table, std::string(table) + "_weg"); },
-        [&, table] { rename(std::string(table) + "_weg", table); }};
+  auto set = [&](std::string ReaderSettings::*field, std::string value) {
+    return [&, field, value](ViewModel&) -> Undo {
+      return [&, field, old = std::exchange(settings.*field, value)] { settings.*field = old; };
+    };
   };
-  auto setting = [&](std::string ReaderSettings::*field, std::string value) {
-    return std::pair<std::function<void(ViewModel&)>, std::function<void()>>{
-        [&, field, value](ViewModel&) { settings.*field = value; },
-        [&, field, old = settings.*field] { settings.*field = old; }};
-  };
-  auto edit = [](std::function<void(ViewModel&)> change) {
-    return std::pair<std::function<void(ViewModel&)>, std::function<void()>>{change, [] {}};
+  struct Failure {
+    const char* name;
+    std::function<Undo(ViewModel&)> apply;
+    std::string reason;
   };
   const std::string gone = dir / "weg.xml";
-  const std::vector<std::tuple<
-      const char*, std::pair<std::function<void(ViewModel&)>, std::function<void()>>, std::string>>
-      cases = {
-          {"header table missing", away("tblInvoice"), "table not found: tblInvoice"},
-          {"line table missing", away("tblInvoice_Items"), "table not found: tblInvoice_Items"},
-          {"allowance table missing", away("tblInvoice_Deduction"),
-           "table not found: tblInvoice_Deduction"},
-          {"documents table missing", setting(&ReaderSettings::documentsTable, "tblNichtDa"),
-           "table not found: tblNichtDa"},
-          {"documents table name holds SQL",
-           setting(&ReaderSettings::documentsTable, "tblDocuments; DROP TABLE tblInvoice"),
-           "tblDocuments; DROP TABLE tblInvoice"},
-          {"invoice file gone", setting(&ReaderSettings::invoiceFile, gone),
-           "cannot open '" + gone + "'"},
-          {"header amount no number",
-           edit([](ViewModel& v) { v.txtSonstige[reader::PaymentDue] = "zwölf"; }),
-           "tblInvoice: column PaymentDue: 'zwölf' is not a number"},
-          {"line amount no number",
-           edit([](ViewModel& v) { v.lvTable.rows[1].cells[4] = "12 Euro"; }),
-           "tblInvoice_Items: column Net: '12 Euro' is not a number"},
-          {"third line refused by the database",
-           {[&](ViewModel&) { rejectThirdLine(); }, [&] { allowThirdLine(); }},
-           GetParam() == Backend::Sqlite ? "third line rejected" : "reject_third"},
-      };
-  for (const auto& [name, change, reason] : cases) {
+  const std::vector<Failure> cases = {
+      {"header table missing", away("tblInvoice"), "table not found: tblInvoice"},
+      {"line table missing", away("tblInvoice_Items"), "table not found: tblInvoice_Items"},
+      {"allowance table missing", away("tblInvoice_Deduction"),
+       "table not found: tblInvoice_Deduction"},
+      {"documents table missing", set(&ReaderSettings::documentsTable, "tblNichtDa"),
+       "table not found: tblNichtDa"},
+      {"documents table name holds SQL",
+       set(&ReaderSettings::documentsTable, "tblDocuments; DROP TABLE tblInvoice"),
+       "tblDocuments; DROP TABLE tblInvoice"},
+      {"invoice file gone", set(&ReaderSettings::invoiceFile, gone), "cannot open '" + gone + "'"},
+      {"header amount no number",
+       [](ViewModel& v) -> Undo {
+         v.txtSonstige[reader::PaymentDue] = "zwölf";
+         return [] {};
+       },
+       "tblInvoice: column PaymentDue: 'zwölf' is not a number"},
+      {"line amount no number",
+       [](ViewModel& v) -> Undo {
+         v.lvTable.rows[1].cells[4] = "12 Euro";
+         return [] {};
+       },
+       "tblInvoice_Items: column Net: '12 Euro' is not a number"},
+      {"third line refused by the database",
+       [&](ViewModel&) -> Undo {
+         rejectThirdLine();
+         return [&] { allowThirdLine(); };
+       },
+       GetParam() == Backend::Sqlite ? "third line rejected" : "reject_third"},
+  };
+  for (const Failure& failure : cases) {
     for (const bool ask : {false, true}) {
-      SCOPED_TRACE(std::string(name) + (ask ? ", asking" : ", silent"));
+      SCOPED_TRACE(std::string(failure.name) + (ask ? ", asking" : ", silent"));
       ui->calls.clear();
       settings.ask = ask;
       ViewModel view = edited;
-      change.first(view);
+      const Undo undo = failure.apply(view);
       EXPECT_EQ(SaveInvoice(view, settings), SaveResult::Failed);
-      change.second();
+      undo();
       EXPECT_EQ(ui->calls.size(), ask ? 2u : 1u);  // the question, then the reason
-      expectNotSaved(reason);
+      expectNotSaved(failure.reason);
       EXPECT_EQ(dump(), before);
     }
   }
