@@ -36,7 +36,7 @@ std::string Pad(std::string s, std::size_t width) {
 // One column line of the table statement.
 std::string ColumnLine(const std::string& name, const std::string& type,
                        const std::string& comment) {
-  return "  " + Pad(name, 15) + " " + Pad(type + ",", 16) + "-- " + comment + "\n";
+  return "  " + Pad(name, 15) + " " + Pad(type + ",", 18) + "-- " + comment + "\n";
 }
 
 std::string ColumnLines(Dialect d) {
@@ -324,6 +324,18 @@ std::string TablesScript(Dialect d) {
 );
 )";
   out += "CREATE INDEX IF NOT EXISTS tblDocuments_Number ON tblDocuments (Number);\n\nCOMMIT;\n";
+  return out;
+}
+
+std::string PostgresSampleScript(const std::string& sqlite) {
+  const std::pair<std::string, std::string> header[] = {
+      {"(SQLite).", "(PostgreSQL)."},
+      {"-- Load: sqlite3 your.sqlite < 02_xrechnung_sample.sql",
+       "-- Load: psql -v ON_ERROR_STOP=1 -d yourdb -f 02_xrechnung_sample.sql"},
+      {"is postgresql/02_xrechnung_sample.sql.", "is sqlite/02_xrechnung_sample.sql."}};
+  std::string out = sqlite;
+  for (const auto& [from, to] : header)
+    if (auto at = out.find(from); at != std::string::npos) out.replace(at, from.size(), to);
   return out;
 }
 

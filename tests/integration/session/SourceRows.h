@@ -20,6 +20,10 @@ enum class Dialect { Sqlite, Postgres };
 // the view xRechnung and the documents table.
 std::string TablesScript(Dialect dialect);
 
+// The text of sql/postgresql/02_xrechnung_sample.sql: the SQLite sample
+// script with the header lines of PostgreSQL (the statements are the same).
+std::string PostgresSampleScript(const std::string& sqliteSample);
+
 // The statement creating a source table of the given name (SQLite), with the
 // columns of the template table.
 std::string SourceTableStatement(const std::string& table);
