@@ -5,6 +5,7 @@
 #include <exception>
 #include <stdexcept>
 
+#include "model/InvoiceTotals.h"
 #include "model/RequiredFields.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/sys/Files.h"
@@ -12,6 +13,7 @@
 #include "reader/StoreDocument.h"
 #include "session/ErrorReport.h"
 #include "session/ExportFile.h"
+#include "session/InterimSourceInvoice.h"
 #include "session/Messages.h"
 #include "session/SupportRequest.h"
 #include "session/clsXRechnung_Impl.h"
@@ -68,7 +70,9 @@ bool clsXRechnung::Impl::createXRechnung() {
 
   writer::ReadSourceRow(*rows, values, session.ParameterString);
 
-  writer = std::make_unique<writer::InvoiceWriter>(values, rows.get(), session.EmbeddedFile);
+  invoice = session::InterimSourceInvoice(*rows, session.EmbeddedFile);
+  model::ComputeTotals(invoice);
+  writer = std::make_unique<writer::InvoiceWriter>(invoice);
   writer->writeHeader();
   writer->writeLineItems();
   writer->writeTradeParty(true);
@@ -86,6 +90,7 @@ bool clsXRechnung::Impl::createXRechnung() {
   // The document and the source rows are no longer needed; free them before
   // the file is read back for storing.
   writer.reset();
+  invoice = model::Invoice();
   rows.reset();
   if (result == session::ExportResult::Failed) {
     closeSource();
@@ -142,6 +147,7 @@ bool clsXRechnung::CreateXRechnung() {
     return impl_->createXRechnung();
   } catch (...) {
     impl_->writer.reset();
+    impl_->invoice = model::Invoice();
     try {
       session::ShowErrorInDll(std::current_exception());
     } catch (...) {

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "belvora/clsXRechnung.h"
+#include "model/Invoice.h"
 #include "model/SourceValues.h"
 #include "platform/db/Connection.h"
 #include "platform/settings/SettingsStore.h"
@@ -22,6 +23,7 @@ struct clsXRechnung::Impl {
   bool hasRow = false;
   bool sourceReady = false;
   model::SourceValues values;
+  model::Invoice invoice;                         // of the current creation run
   std::unique_ptr<writer::InvoiceWriter> writer;  // alive during a creation run only
 
   // Opens the connection and runs the source query. Connection and query
