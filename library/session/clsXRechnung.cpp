@@ -6,18 +6,17 @@
 #include <stdexcept>
 
 #include "model/InvoiceTotals.h"
-#include "model/RequiredFields.h"
+#include "model/Rules.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/sys/Files.h"
 #include "platform/ui/Interaction.h"
 #include "reader/StoreDocument.h"
+#include "session/CreationMessages.h"
 #include "session/ErrorReport.h"
 #include "session/ExportFile.h"
-#include "session/InterimSourceInvoice.h"
 #include "session/Messages.h"
 #include "session/SupportRequest.h"
 #include "session/clsXRechnung_Impl.h"
-#include "writer/SourceRow.h"
 
 namespace belvora {
 namespace {
@@ -58,20 +57,19 @@ bool clsXRechnung::Impl::createXRechnung() {
   std::unique_ptr<db::Cursor> rows = std::move(lines);
   if (!rows) throw std::logic_error(session::text::kNoSource);
 
-  std::string problems;
-  if (!model::CheckRequiredFields(rows.get(), hasRow, problems, model::RequiredColumns())) {
-    rows.reset();
+  // Every value is read and checked before anything is written.
+  if (!readSource(std::move(rows))) return false;
+  if (session.ParameterString.empty()) session.ParameterString = invoice.number;
+  model::ComputeTotals(invoice);
+  const std::vector<model::Violation> violations = model::CheckInvoice(invoice);
+  if (!violations.empty()) {
     closeSource();
-    std::string message = std::string(session::text::kRequiredMissing) + session::text::kLineBreak +
-                          problems + session::text::kLineBreak + session::text::kCheckSource;
-    ui::current().message(session::text::kTitleNote, message, ui::Icon::Exclamation);
+    const bool german = session::GermanMessages();
+    ui::current().message(session::ViolationsTitle(german),
+                          session::ViolationsMessage(violations, german), ui::Icon::Exclamation);
     return false;
   }
 
-  writer::ReadSourceRow(*rows, values, session.ParameterString);
-
-  invoice = session::InterimSourceInvoice(*rows, session.EmbeddedFile);
-  model::ComputeTotals(invoice);
   writer = std::make_unique<writer::InvoiceWriter>(invoice);
   writer->writeHeader();
   writer->writeLineItems();
@@ -91,7 +89,6 @@ bool clsXRechnung::Impl::createXRechnung() {
   // the file is read back for storing.
   writer.reset();
   invoice = model::Invoice();
-  rows.reset();
   if (result == session::ExportResult::Failed) {
     closeSource();
     return false;

@@ -400,24 +400,6 @@ std::optional<double> ParseNumber(std::string_view text) {
   return d->toDouble();
 }
 
-double ValueToNumber(const db::Value& value, std::string_view column) {
-  switch (value.kind()) {
-    case db::Value::Kind::Integer:
-      return static_cast<double>(value.integer());
-    case db::Value::Kind::Real:
-      return value.real();
-    case db::Value::Kind::Text:
-      if (auto v = ParseNumber(value.text())) return *v;
-      throw std::runtime_error("Type mismatch: column '" + std::string(column) +
-                               "' holds no number ('" + value.text() + "')");
-    case db::Value::Kind::Null:
-      throw std::runtime_error("Invalid use of Null: column '" + std::string(column) + "' is NULL");
-    default:
-      throw std::runtime_error("Type mismatch: column '" + std::string(column) +
-                               "' holds no number");
-  }
-}
-
 // ---- Dates ----------------------------------------------------------------
 
 std::optional<db::Date> ParseDate(std::string_view text) {
@@ -458,21 +440,6 @@ std::optional<db::Date> ParseDate(std::string_view text) {
   }
   if (!ValidDate(d.year, d.month, d.day)) return std::nullopt;
   return d;
-}
-
-db::Date ValueToDate(const db::Value& value, std::string_view column) {
-  switch (value.kind()) {
-    case db::Value::Kind::Date:
-      return value.date();
-    case db::Value::Kind::Text:
-      if (auto d = ParseDate(value.text())) return *d;
-      throw std::runtime_error("Type mismatch: column '" + std::string(column) +
-                               "' holds no date ('" + value.text() + "')");
-    case db::Value::Kind::Null:
-      throw std::runtime_error("Invalid use of Null: column '" + std::string(column) + "' is NULL");
-    default:
-      throw std::runtime_error("Type mismatch: column '" + std::string(column) + "' holds no date");
-  }
 }
 
 std::string DateText102(const db::Date& date) {

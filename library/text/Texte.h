@@ -68,11 +68,6 @@ std::string NumberText(double value);
 // nullopt when the text is not a number or does not fit a Decimal.
 std::optional<double> ParseNumber(std::string_view text);
 
-// A database value as a number: integers and reals as they are, texts through
-// ParseNumber. Throws std::runtime_error naming `column` for NULL, dates,
-// blobs and texts that are no number.
-double ValueToNumber(const db::Value& value, std::string_view column);
-
 // ---- Dates ----------------------------------------------------------------
 
 // A date held in text: ISO "2024-03-05" (optionally followed by " " or "T" and
@@ -80,10 +75,6 @@ double ValueToNumber(const db::Value& value, std::string_view column);
 // a time). nullopt otherwise, also for impossible dates such as 2024-02-30 and
 // years outside 1..9999. The one date parser: database text goes through it too.
 std::optional<db::Date> ParseDate(std::string_view text);
-
-// A database value as a date: dates as they are, texts through ParseDate.
-// Throws std::runtime_error naming `column` for anything else.
-db::Date ValueToDate(const db::Value& value, std::string_view column);
 
 // "yyyymmdd" (CII date format 102). The zero date (year 0, what a session
 // holds before a date was read) is the platform's day zero, 30.12.1899.
