@@ -188,7 +188,9 @@ class Row {
     return t.empty() ? Fallback(column) : t;
   }
 
-  std::optional<model::Date> date(std::size_t column) {
+  // blankIsBad: an empty text is no absent date but a bad value (the issue
+  // and due dates, which older sources had to fill).
+  std::optional<model::Date> date(std::size_t column, bool blankIsBad = false) {
     const Value* v = cell(column);
     if (!v || v->isNull()) return std::nullopt;
     std::optional<db::Date> d;
@@ -197,6 +199,8 @@ class Row {
       d = txt::ParseDate(Shown(*v));
     } else if (v->kind() == Value::Kind::Text) {
       const std::string_view t = ascii::TrimBlanks(v->text());
+      if (t.empty() && blankIsBad)
+        return fail(column, *v, "is empty (a date, or NULL where there is none)"), std::nullopt;
       if (t.empty()) return std::nullopt;
       d = txt::ParseDate(t);
     }
@@ -373,13 +377,13 @@ struct SourceReader::Impl {
   void head(Row& r) {
     model::Invoice& i = invoice;
     i.number = r.text(COL(BT1));
-    i.issueDate = r.date(COL(BT2));
+    i.issueDate = r.date(COL(BT2), true);
     i.typeCode = r.text(COL(BT3));
     i.currency = r.textOr(COL(BT5));
     i.vatAccountingCurrency = r.text(COL(BT6));
     i.taxPointDate = r.date(COL(BT7));
     i.taxPointDateCode = r.text(COL(BT8));
-    i.dueDate = r.date(COL(BT9));
+    i.dueDate = r.date(COL(BT9), true);
     i.buyerReference = r.text(COL(BT10));
     i.projectReference = r.text(COL(BT11));
     i.contractReference = r.text(COL(BT12));

@@ -169,7 +169,8 @@ ON CONFLICT (BT1, RowNo) DO NOTHING;
 -- intra-community supply (K) with a project discount on its line and two
 -- item attributes, the installation under reverse charge (AE), the
 -- commissioning report at 19 %, freight as a document charge, three notes,
--- a deliver-to address, two payment means and a referenced site plan.
+-- a deliver-to address, two accounts to pay to (one payment means code, as
+-- CII allows) and a referenced site plan.
 INSERT INTO VorlageXRechnung
   (RowNo, BT1, BT2, BT3, BT5, BT6, BT9, BT10, BT13, BT14, BT20, BT21, BT22, BT23, BT24,
    BT27, BT31, BT34, BT35, BT37, BT38, BT40, BT41, BT42, BT43,
@@ -218,8 +219,8 @@ VALUES
 ON CONFLICT (BT1, RowNo) DO NOTHING;
 INSERT INTO VorlageXRechnung (RowNo, RowKind, BT1, BT81, BT82, BT84, BT85, BT86)
 VALUES
-  (6, 'PAYMENT', '252072', '30', 'Überweisung auf unser Konto in der Schweiz',
-   'CH9300762011623852957', 'Hansen & Krüger Gebäudetechnik GmbH', 'UBSWCHZH80A')
+  (6, 'PAYMENT', '252072', '58', 'SEPA-Überweisung', 'CH9300762011623852957',
+   'Hansen & Krüger Gebäudetechnik GmbH', 'UBSWCHZH80A')
 ON CONFLICT (BT1, RowNo) DO NOTHING;
 INSERT INTO VorlageXRechnung (RowNo, RowKind, BT1, BT99, BT102, BT103, BT104, BT105)
 VALUES
