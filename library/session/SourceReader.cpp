@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <initializer_list>
+#include <iterator>
 #include <stdexcept>
 #include <system_error>
 #include <unordered_map>
@@ -344,6 +345,23 @@ struct SourceReader::Impl {
     model::ItemAttribute attribute;
   };
   std::vector<LineEntry> lineEntries;
+  // Entries of the document's groups from group rows come after those of the
+  // line rows, wherever the source puts them: they are gathered apart.
+  model::Invoice groups;
+  model::Invoice* into = &invoice;
+
+  template <typename T>
+  static void append(std::vector<T>& to, std::vector<T>& from) {
+    to.insert(to.end(), std::make_move_iterator(from.begin()), std::make_move_iterator(from.end()));
+  }
+  void appendGroups() {
+    append(invoice.notes, groups.notes);
+    append(invoice.precedingInvoices, groups.precedingInvoices);
+    append(invoice.seller.ids, groups.seller.ids);
+    append(invoice.paymentMeans, groups.paymentMeans);
+    append(invoice.allowancesCharges, groups.allowancesCharges);
+    append(invoice.attachments, groups.attachments);
+  }
 
   struct ExemptionRow {
     std::string category, reason, code;
@@ -518,7 +536,7 @@ struct SourceReader::Impl {
   }
 
   void preceding(Row& r) {
-    invoice.precedingInvoices.push_back({r.text(COL(BT25)), r.date(COL(BT26))});
+    into->precedingInvoices.push_back({r.text(COL(BT25)), r.date(COL(BT26))});
   }
 
   void payment(Row& r) {
@@ -530,7 +548,7 @@ struct SourceReader::Impl {
     p.cardNumber = r.text(COL(BT87));
     p.cardHolder = r.text(COL(BT88));
     p.debitedAccount = r.text(COL(BT91));
-    invoice.paymentMeans.push_back(std::move(p));
+    into->paymentMeans.push_back(std::move(p));
   }
 
   void allowance(Row& r, std::optional<Decimal> amount) {
@@ -543,7 +561,7 @@ struct SourceReader::Impl {
     a.vatRate = r.number(COL(BT96));
     a.reason = r.text(COL(BT97));
     a.reasonCode = r.text(COL(BT98));
-    invoice.allowancesCharges.push_back(std::move(a));
+    into->allowancesCharges.push_back(std::move(a));
   }
 
   void charge(Row& r, std::optional<Decimal> amount) {
@@ -556,7 +574,7 @@ struct SourceReader::Impl {
     c.vatRate = r.number(COL(BT103));
     c.reason = r.text(COL(BT104));
     c.reasonCode = r.text(COL(BT105));
-    invoice.allowancesCharges.push_back(std::move(c));
+    into->allowancesCharges.push_back(std::move(c));
   }
 
   model::AllowanceCharge lineAllowanceCharge(Row& r, bool isCharge, std::optional<Decimal> amount) {
@@ -585,21 +603,21 @@ struct SourceReader::Impl {
     }
     a.mimeCode = r.text(COL(BT125_mime));
     a.fileName = r.text(COL(BT125_filename));
-    invoice.attachments.push_back(std::move(a));
+    into->attachments.push_back(std::move(a));
   }
 
   void groupRow(Row& r, RowKind kind) {
     switch (kind) {
       case RowKind::Note:
         if (r.any({COL(BT21), COL(BT22)}))
-          invoice.notes.push_back({r.text(COL(BT21)), r.text(COL(BT22))});
+          into->notes.push_back({r.text(COL(BT21)), r.text(COL(BT22))});
         return;
       case RowKind::Preceding:
         if (r.any({COL(BT25), COL(BT26)})) preceding(r);
         return;
       case RowKind::SellerId:
         if (r.any({COL(BT29), COL(BT29_scheme)}))
-          invoice.seller.ids.push_back(Id(r, COL(BT29), COL(BT29_scheme)));
+          into->seller.ids.push_back(Id(r, COL(BT29), COL(BT29_scheme)));
         return;
       case RowKind::Payment:
         if (r.any({COL(BT81), COL(BT82), COL(BT84), COL(BT85), COL(BT86), COL(BT87), COL(BT88),
@@ -610,14 +628,14 @@ struct SourceReader::Impl {
         if (!r.any({COL(BT92), COL(BT93), COL(BT94), COL(BT95), COL(BT96), COL(BT97), COL(BT98)}))
           return;
         allowance(r, r.amount(COL(BT92)));
-        exemption(r, invoice.allowancesCharges.back().vatCategory);
+        exemption(r, into->allowancesCharges.back().vatCategory);
         return;
       case RowKind::Charge:
         if (!r.any({COL(BT99), COL(BT100), COL(BT101), COL(BT102), COL(BT103), COL(BT104),
                     COL(BT105)}))
           return;
         charge(r, r.amount(COL(BT99)));
-        exemption(r, invoice.allowancesCharges.back().vatCategory);
+        exemption(r, into->allowancesCharges.back().vatCategory);
         return;
       case RowKind::Attachment:
         if (r.any({COL(BT122), COL(BT123), COL(BT124), COL(BT125), COL(BT125_mime),
@@ -730,7 +748,9 @@ void SourceReader::add(const std::vector<db::Value>& row, std::size_t rowNumber)
   if (!m.kindOf(row, kind, rowNumber)) return;
   Row r(row, rowNumber, m.index, m.bad);
   if (kind != RowKind::Line) {
+    m.into = &m.groups;
     m.groupRow(r, kind);
+    m.into = &m.invoice;
     return;
   }
   if (!m.haveHead) {
@@ -741,6 +761,7 @@ void SourceReader::add(const std::vector<db::Value>& row, std::size_t rowNumber)
 }
 
 model::Invoice SourceReader::finish() {
+  impl_->appendGroups();
   impl_->joinLineEntries();
   impl_->takeOverExemptions();
   return std::move(impl_->invoice);

@@ -232,6 +232,25 @@ TEST_F(TemplateInvoices, EachInvoiceWritesTheCaseItStandsFor) {
     EXPECT_EQ(XPathString(created_->at(number).file, "count(" + charge + ")"), "0") << number;
 }
 
+// The same invoice from the view, the table and an SQL statement.
+TEST_F(TemplateInvoices, EverySqliteSourceFormGivesTheSameInvoice) {
+  const auto withoutDate = [](const std::string& d) {
+    return std::regex_replace(d, std::regex("<!-- Erstellt am: [^>]*-->\r\n"), "");
+  };
+  for (const char* sql :
+       {"Select * from VorlageXRechnung",
+        "SELECT * FROM (SELECT * FROM VorlageXRechnung ORDER BY RowKind IS NULL, RowNo) s"}) {
+    SCOPED_TRACE(sql);
+    TempDir out;
+    CopyFile(BELVORA_TEMPLATE_DB, out.file("db.sqlite"));
+    const Created c =
+        CreateInvoice(out.path(), "Data Source=" + out.file("db.sqlite"), sql, "252072");
+    ASSERT_TRUE(c.created) << c.messages;
+    EXPECT_EQ(withoutDate(ReadBytes(c.file)), withoutDate(ReadBytes(created_->at("252072").file)))
+        << "group rows may come first";
+  }
+}
+
 TEST_F(TemplateInvoices, EveryInvoiceIsStoredInTheDocumentsTable) {
   auto c = db::open("Data Source=" + database_);
   const auto stored = ReadRows(*c, "SELECT * FROM tblDocuments ORDER BY ID");

@@ -191,38 +191,54 @@ std::string WithoutDateLine(const std::string& document) {
   return std::regex_replace(document, std::regex("<!-- Erstellt am: [^>]*-->\r\n"), "");
 }
 
-TEST_F(TemplatePostgres, CreatesTheSameInvoiceAsTheTemplateDatabase) {
-  TempDir fromSqlite, fromPg, fromPgQuery;
+// Every invoice, with its repeated groups, from each source form: the view,
+// the table, an SQL statement and the stored procedure.
+TEST_F(TemplatePostgres, EverySourceFormCreatesTheSameInvoicesAsTheTemplateDatabase) {
+  const std::pair<const char*, std::string> forms[] = {
+      {"view", "Select * from xRechnung"},
+      {"table", "Select * from VorlageXRechnung"},
+      {"statement", "SELECT * FROM (SELECT * FROM VorlageXRechnung ORDER BY RowNo) AS source"},
+      {"procedure", "exec sp_XRechnung"}};
+  TempDir fromSqlite;
   CopyFile(BELVORA_TEMPLATE_DB, fromSqlite.file("VorlageDB.sqlite"));
-  const Created reference =
-      CreateInvoice(fromSqlite.path(), "Data Source=" + fromSqlite.file("VorlageDB.sqlite"),
-                    "Select * from xRechnung", "252068");
-  ASSERT_TRUE(reference.created) << reference.messages;
-  const std::string expected = WithoutDateLine(ReadBytes(reference.file));
+  std::vector<std::string> numbers;
+  {
+    auto c = db::open("Data Source=" + fromSqlite.file("VorlageDB.sqlite"));
+    numbers = InvoiceNumbers(*c);
+  }
+  ASSERT_EQ(numbers.size(), 5u);
+  std::size_t created = 0;
+  std::string bytes;
+  for (const auto& number : numbers) {
+    const Created reference =
+        CreateInvoice(fromSqlite.path(), "Data Source=" + fromSqlite.file("VorlageDB.sqlite"),
+                      "Select * from xRechnung", number);
+    ASSERT_TRUE(reference.created) << reference.messages;
+    const std::string expected = WithoutDateLine(ReadBytes(reference.file));
+    for (const auto& [form, sql] : forms) {
+      SCOPED_TRACE(number + " from the " + form);
+      TempDir out;
+      const Created c = CreateInvoice(out.path(), Odbc(), sql, number);
+      ASSERT_TRUE(c.initialised) << c.messages;
+      ASSERT_TRUE(c.created) << c.messages;
+      EXPECT_EQ(c.messages, "");
+      bytes = ReadBytes(c.file);
+      EXPECT_EQ(WithoutDateLine(bytes), expected);
+      ++created;
+    }
+  }
 
-  const Created procedure = CreateInvoice(fromPg.path(), Odbc(), "exec sp_XRechnung", "252068");
-  ASSERT_TRUE(procedure.initialised) << procedure.messages;
-  ASSERT_TRUE(procedure.created) << procedure.messages;
-  EXPECT_EQ(procedure.messages, "");
-  const std::string bytes = ReadBytes(procedure.file);
-  EXPECT_EQ(WithoutDateLine(bytes), expected);
-
-  const Created query =
-      CreateInvoice(fromPgQuery.path(), Odbc(), "Select * from xRechnung", "252068");
-  ASSERT_TRUE(query.created) << query.messages;
-  EXPECT_EQ(WithoutDateLine(ReadBytes(query.file)), expected);
-
-  // Both runs stored their file in the documents table of the schema.
+  // Every run stored its file in the documents table of the schema.
   auto pg = db::open(Odbc());
   const auto stored = ReadRows(*pg, "SELECT * FROM tblDocuments ORDER BY ID");
-  ASSERT_EQ(stored.size(), 2u);
-  EXPECT_EQ(Text(stored[0].at("DOCTYPE")), "AU");
-  EXPECT_EQ(Text(stored[0].at("NUMBER")), "252068");
-  EXPECT_EQ(Text(stored[0].at("FILENAME")), "RG252068.xml");
-  EXPECT_EQ(Text(stored[0].at("FILETYPE")), "xml");
-  EXPECT_EQ(stored[0].at("FILESIZE"), db::Value(static_cast<std::int64_t>(bytes.size())));
-  EXPECT_EQ(stored[0].at("BINARYFILE"), db::Value(db::Blob(bytes.begin(), bytes.end())));
-  EXPECT_EQ(stored[1].at("CREATEDAT").kind(), db::Value::Kind::Date);
+  ASSERT_EQ(stored.size(), created);
+  EXPECT_EQ(Text(stored.back().at("DOCTYPE")), "AU");
+  EXPECT_EQ(Text(stored.back().at("NUMBER")), numbers.back());
+  EXPECT_EQ(Text(stored.back().at("FILENAME")), "RG" + numbers.back() + ".xml");
+  EXPECT_EQ(Text(stored.back().at("FILETYPE")), "xml");
+  EXPECT_EQ(stored.back().at("FILESIZE"), db::Value(static_cast<std::int64_t>(bytes.size())));
+  EXPECT_EQ(stored.back().at("BINARYFILE"), db::Value(db::Blob(bytes.begin(), bytes.end())));
+  EXPECT_EQ(stored.back().at("CREATEDAT").kind(), db::Value::Kind::Date);
 }
 
 }  // namespace
