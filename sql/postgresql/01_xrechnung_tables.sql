@@ -6,7 +6,7 @@
 -- reference in README.md.
 -- Generated from the column catalogue (library/model/Catalogue.cpp); the test
 -- test_template_database checks it and rewrites it when run with
--- BELVORA_UPDATE_SQL=1.
+-- BELVORA_UPDATE_GENERATED=1.
 -- Identifiers are unquoted, so PostgreSQL keeps them in lower case
 -- (vorlagexrechnung, bt1, ...); the library finds columns without regard to case.
 -- Load: psql -v ON_ERROR_STOP=1 -d yourdb -f 01_xrechnung_tables.sql

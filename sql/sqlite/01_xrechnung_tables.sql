@@ -6,7 +6,7 @@
 -- reference in README.md.
 -- Generated from the column catalogue (library/model/Catalogue.cpp); the test
 -- test_template_database checks it and rewrites it when run with
--- BELVORA_UPDATE_SQL=1.
+-- BELVORA_UPDATE_GENERATED=1.
 -- Load: sqlite3 your.sqlite < 01_xrechnung_tables.sql
 
 BEGIN;

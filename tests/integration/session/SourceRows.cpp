@@ -288,7 +288,7 @@ std::string TablesScript(Dialect d) {
          "-- reference in README.md.\n"
          "-- Generated from the column catalogue (library/model/Catalogue.cpp); the test\n"
          "-- test_template_database checks it and rewrites it when run with\n"
-         "-- BELVORA_UPDATE_SQL=1.\n";
+         "-- BELVORA_UPDATE_GENERATED=1.\n";
   if (pg)
     out +=
         "-- Identifiers are unquoted, so PostgreSQL keeps them in lower case\n"
@@ -336,6 +336,55 @@ std::string PostgresSampleScript(const std::string& sqlite) {
   std::string out = sqlite;
   for (const auto& [from, to] : header)
     if (auto at = out.find(from); at != std::string::npos) out.replace(at, from.size(), to);
+  return out;
+}
+
+std::string ColumnReferenceTable() {
+  auto type = [](model::ValueType t) -> std::string {
+    switch (t) {
+      case model::ValueType::Date:
+        return "date";
+      case model::ValueType::Amount:
+        return "amount";
+      case model::ValueType::Number:
+        return "number";
+      case model::ValueType::Content:
+        return "content";
+      case model::ValueType::Computed:
+        return "computed";
+      default:
+        return "text";
+    }
+  };
+  auto rows = [](const model::Column& c) -> std::string {
+    switch (c.home) {
+      case model::Home::Document:
+        return "first line";
+      case model::Home::Line:
+        return "line";
+      case model::Home::Computed:
+        return "-";
+      default:
+        break;
+    }
+    const std::string kind(model::RowKindName(c.group));
+    if (c.group == model::RowKind::Allowance) return "line, " + kind;
+    if (model::IsLineGroup(c.group)) return "line, " + kind + " (with BT126)";
+    return "first line, " + kind;
+  };
+  auto cell = [](std::string_view text) {
+    std::string out;
+    for (char ch : text) out += ch == '|' ? std::string("\\|") : std::string(1, ch);
+    return out;
+  };
+  std::string out =
+      "| Column | Term | Meaning | Type | Rows | Written to | Default |\n"
+      "|---|---|---|---|---|---|---|\n";
+  for (const model::Column& c : model::Columns()) {
+    out += "| `" + std::string(c.name) + "` | " + std::string(c.term) + " | " + cell(c.meaning) +
+           " | " + type(c.type) + " | " + rows(c) + " | " + cell(c.written) + " | " +
+           (c.fallback.empty() ? std::string() : "`" + std::string(c.fallback) + "`") + " |\n";
+  }
   return out;
 }
 

@@ -24,6 +24,11 @@ std::string TablesScript(Dialect dialect);
 // script with the header lines of PostgreSQL (the statements are the same).
 std::string PostgresSampleScript(const std::string& sqliteSample);
 
+// The column table of README.md (between its "columns" markers), one row
+// per catalogue column: column, term, meaning, type, rows read from, CII
+// place, default.
+std::string ColumnReferenceTable();
+
 // The statement creating a source table of the given name (SQLite), with the
 // columns of the template table.
 std::string SourceTableStatement(const std::string& table);

@@ -302,16 +302,25 @@ TEST_F(TemplateDatabase, InvoicesCoverTheCasesTheyStandFor) {
     EXPECT_FALSE(f.at(c).isNull()) << c;
 }
 
-// The scripts of sql/ against what the catalogue generates. With
-// BELVORA_UPDATE_SQL=1 the generated scripts are written instead.
-TEST(SqlScripts, TablesAreGeneratedFromTheCatalogueAndBothSamplesAgree) {
-  const std::string sql = std::string(BELVORA_SOURCE_DIR) + "/sql/";
-  const std::string sqliteSample = ReadBytes(sql + "sqlite/02_xrechnung_sample.sql");
+// The scripts of sql/ and the column table of README.md against what the
+// catalogue generates. With BELVORA_UPDATE_GENERATED=1 they are written instead.
+TEST(GeneratedFiles, FollowTheCatalogue) {
+  const std::string root = std::string(BELVORA_SOURCE_DIR) + "/";
+  const std::string sqliteSample = ReadBytes(root + "sql/sqlite/02_xrechnung_sample.sql");
+  const std::string readme = ReadBytes(root + "README.md");
+  const std::string begin = "<!-- BEGIN column table, generated from the catalogue -->\n";
+  const std::string end = "<!-- END column table -->";
+  const auto from = readme.find(begin), to = readme.find(end);
+  ASSERT_NE(from, std::string::npos) << "README.md has no column table";
+  ASSERT_NE(to, std::string::npos);
+  const std::string withTable =
+      readme.substr(0, from + begin.size()) + ColumnReferenceTable() + readme.substr(to);
   const std::pair<std::string, std::string> expected[] = {
-      {sql + "sqlite/01_xrechnung_tables.sql", TablesScript(Dialect::Sqlite)},
-      {sql + "postgresql/01_xrechnung_tables.sql", TablesScript(Dialect::Postgres)},
-      {sql + "postgresql/02_xrechnung_sample.sql", PostgresSampleScript(sqliteSample)}};
-  const char* update = std::getenv("BELVORA_UPDATE_SQL");
+      {root + "sql/sqlite/01_xrechnung_tables.sql", TablesScript(Dialect::Sqlite)},
+      {root + "sql/postgresql/01_xrechnung_tables.sql", TablesScript(Dialect::Postgres)},
+      {root + "sql/postgresql/02_xrechnung_sample.sql", PostgresSampleScript(sqliteSample)},
+      {root + "README.md", withTable}};
+  const char* update = std::getenv("BELVORA_UPDATE_GENERATED");
   for (const auto& [path, text] : expected) {
     if (update && std::string(update) == "1") {
       std::ofstream(path, std::ios::binary) << text;
@@ -319,7 +328,7 @@ TEST(SqlScripts, TablesAreGeneratedFromTheCatalogueAndBothSamplesAgree) {
     }
     EXPECT_EQ(ReadBytes(path), text)
         << path << " differs from what the catalogue gives; run this test with "
-        << "BELVORA_UPDATE_SQL=1 to write it";
+        << "BELVORA_UPDATE_GENERATED=1 to write it";
   }
 }
 
