@@ -187,8 +187,23 @@ TEST_F(SourceReading, EveryTermGoesThroughItsColumnAndBack) {
   EXPECT_EQ(back.lines[1].sourceRow, 2u);
   EXPECT_EQ(back.lines[0].netPrice->text(), "105.4166667") << "the precision the source gives";
 
+  // A read document's totals can stand as the stated ones.
+  model::Invoice document = full;
+  document.stated = {};
+  document.totals.totalWithoutVat = D("1.00");
+  document.totals.vatTotal = D("0.19");
+  document.totals.totalWithVat = D("1.19");
+  document.totals.amountDue = D("1.19");
+  document.number = "R-read";
+  WriteSourceRows(*c, "Source", document, true);
+  const model::Invoice stated =
+      read("SELECT * FROM Source WHERE BT1 = ? ORDER BY RowNo", {document.number});
+  EXPECT_EQ(stated.stated.totalWithoutVat, D("1.00"));
+  EXPECT_EQ(stated.stated.amountDue, D("1.19"));
+
   // Group rows before the lines: the first line row still holds the document.
-  const model::Invoice reordered = read("SELECT * FROM Source ORDER BY RowKind IS NULL, RowNo");
+  const model::Invoice reordered =
+      read("SELECT * FROM Source WHERE BT1 = ? ORDER BY RowKind IS NULL, RowNo", {full.number});
   EXPECT_EQ(Terms(reordered), Terms(full));
   EXPECT_EQ(reordered.lines[0].sourceRow, 22u)
       << "rows are counted as the source delivers them: 21 group rows came first";

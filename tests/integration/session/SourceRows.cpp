@@ -393,7 +393,15 @@ std::string SourceTableStatement(const std::string& table) {
          "  PRIMARY KEY (BT1, RowNo)\n)";
 }
 
-void WriteSourceRows(db::Connection& c, const std::string& table, const model::Invoice& invoice) {
+void WriteSourceRows(db::Connection& c, const std::string& table, const model::Invoice& read,
+                     bool totalsAsStated) {
+  model::Invoice stated;
+  if (totalsAsStated) {
+    stated = read;
+    stated.stated = {read.totals.totalWithoutVat, read.totals.vatTotal, read.totals.totalWithVat,
+                     read.totals.amountDue};
+  }
+  const model::Invoice& invoice = totalsAsStated ? stated : read;
   c.execute(SourceTableStatement(table));
   int rowNo = 0;
   std::set<std::string> exempted;

@@ -39,8 +39,12 @@ std::string SourceTableStatement(const std::string& table);
 // seller identifiers, payment means, document and line allowances and
 // charges, classifications, item attributes, attachments) is a row of its
 // RowKind; exemption reasons go to a row of their VAT category. Computed
-// terms (totals, VAT breakdown) are not written, stated totals are.
-void WriteSourceRows(db::Connection& c, const std::string& table, const model::Invoice& invoice);
+// terms (totals, VAT breakdown) are not written, stated totals are; with
+// totalsAsStated the totals BT-109, -110, -112 and -115 of invoice.totals
+// (as a read document holds them) are written as the stated ones, so that
+// the creation run checks them against the totals it computes.
+void WriteSourceRows(db::Connection& c, const std::string& table, const model::Invoice& invoice,
+                     bool totalsAsStated = false);
 
 // Every term the invoice holds as "BG-25[2] BT-131: 100", in model order;
 // absent terms give no line. The computed VAT breakdown and totals only
