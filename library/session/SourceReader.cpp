@@ -369,6 +369,19 @@ struct SourceReader::Impl {
   };
   std::vector<ExemptionRow> exemptions;
 
+  // The invoice is that of the first row: rows of other invoices (a source
+  // without a selector may deliver several) are no part of it.
+  std::optional<std::string> number;
+  bool belongs(const std::vector<Value>& row) {
+    const int i = index[COL(BT1)];
+    if (i < 0 || static_cast<std::size_t>(i) >= row.size()) return true;
+    const Value& v = row[static_cast<std::size_t>(i)];
+    std::string text = v.isNull() ? std::string() : txt::ValueToText(v);
+    text = std::string(ascii::TrimBlanks(text));
+    if (!number) number = text;
+    return text.empty() || number->empty() || text == *number;
+  }
+
   bool kindOf(const std::vector<Value>& row, RowKind& kind, std::size_t rowNumber) {
     kind = RowKind::Line;
     if (kindColumn < 0 || static_cast<std::size_t>(kindColumn) >= row.size()) return true;
@@ -739,13 +752,13 @@ SourceReader::~SourceReader() = default;
 
 bool SourceReader::isLine(const std::vector<db::Value>& row) const {
   RowKind kind;
-  return impl_->kindOf(row, kind, 0) && kind == RowKind::Line;
+  return impl_->belongs(row) && impl_->kindOf(row, kind, 0) && kind == RowKind::Line;
 }
 
 void SourceReader::add(const std::vector<db::Value>& row, std::size_t rowNumber) {
   Impl& m = *impl_;
   RowKind kind;
-  if (!m.kindOf(row, kind, rowNumber)) return;
+  if (!m.belongs(row) || !m.kindOf(row, kind, rowNumber)) return;
   Row r(row, rowNumber, m.index, m.bad);
   if (kind != RowKind::Line) {
     m.into = &m.groups;

@@ -6,7 +6,8 @@
 // one message and writes nothing.
 //
 // Rows without a RowKind (or a blank or "LINE" one) are invoice lines; the
-// first of them also holds the document-level columns. Rows with a RowKind
+// first of them also holds the document-level columns. The invoice is that
+// of the first row: rows whose BT1 names another one are no part of it. Rows with a RowKind
 // add one entry to a repeated group (model/Catalogue.h); those of a line's
 // groups name their line by BT126.
 
@@ -41,8 +42,8 @@ class SourceReader {
   SourceReader(const SourceReader&) = delete;
   SourceReader& operator=(const SourceReader&) = delete;
 
-  // True when the row is an invoice line; false for a group row and for a
-  // RowKind that names no kind (add() reports that).
+  // True when the row is a line of the invoice; false for a group row, a row
+  // of another invoice and a RowKind that names no kind (add() reports that).
   bool isLine(const std::vector<db::Value>& row) const;
   // Converts one row; rowNumber is its 1-based position in the source.
   void add(const std::vector<db::Value>& row, std::size_t rowNumber);

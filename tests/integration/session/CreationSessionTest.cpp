@@ -114,6 +114,22 @@ TEST_F(CreationSession, WithoutSelectorTheFirstRowNamesTheStoredNumber) {
   EXPECT_EQ(storedDocuments()[0].number, "252069");
 }
 
+TEST_F(CreationSession, WithoutSelectorOnlyTheRowsOfTheFirstRowsInvoiceAreRead) {
+  // The view delivers the rows of all five invoices.
+  clsXRechnung x;
+  ASSERT_TRUE(x.DLL_Init_DB(out("a.xml"), connect(), kSql, "", false));
+  ASSERT_TRUE(x.CreateXRechnung()) << (messages().empty() ? "" : messages()[0].text);
+  const std::string file = readAll(out("a.xml"));
+  EXPECT_THAT(file, HasSubstr("\t\t<ram:ID>252068</ram:ID>\r\n"));
+  std::size_t lines = 0;
+  for (auto at = file.find("<ram:IncludedSupplyChainTradeLineItem>"); at != std::string::npos;
+       at = file.find("<ram:IncludedSupplyChainTradeLineItem>", at + 1))
+    ++lines;
+  EXPECT_EQ(lines, 4u) << "not the lines of the other invoices";
+  EXPECT_EQ(file.find("Hotel Alpenblick"), std::string::npos);
+  EXPECT_EQ(storedDocuments().at(0).number, "252068");
+}
+
 TEST_F(CreationSession, LowerCaseSelectIsAQueryAndAQuotedSelectorIsBound) {
   copyInvoice("252068", "O'Brien 1");
   clsXRechnung x;
