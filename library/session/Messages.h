@@ -16,6 +16,7 @@ inline constexpr const char* kNoLineRow =
     "Recordset contains no invoice line (every row has a RowKind)";
 inline constexpr const char* kNoRowsForSelector = "No rows were found for the selector ";
 inline constexpr const char* kNoRows = "The data source returned no rows.";
+inline constexpr const char* kNotExpressible = "The invoice cannot be written in the CII syntax:";
 
 // The rules check, in the session's language (German or English).
 inline constexpr const char* kTitleNoteDe = "Hinweis";

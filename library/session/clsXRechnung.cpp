@@ -70,7 +70,17 @@ bool clsXRechnung::Impl::createXRechnung() {
     return false;
   }
 
-  writer = std::make_unique<writer::InvoiceWriter>(invoice);
+  try {
+    writer = std::make_unique<writer::InvoiceWriter>(invoice);
+  } catch (const std::invalid_argument& e) {
+    // A term the syntax has no place for: the caller's data, not a fault.
+    closeSource();
+    ui::current().message(session::text::kTitleNote,
+                          std::string(session::text::kNotExpressible) + session::text::kLineBreak +
+                              e.what() + session::text::kLineBreak + session::text::kCheckSource,
+                          ui::Icon::Exclamation);
+    return false;
+  }
   writer->writeHeader();
   writer->writeLineItems();
   writer->writeTradeParty(true);

@@ -126,6 +126,22 @@ TEST_F(BadSource, EachBadValueOrBrokenRuleGivesOneMessageAndWritesNothing) {
   }
 }
 
+TEST_F(BadSource, ATermTheSyntaxCannotHoldIsNamedAndWritesNothing) {
+  exec(
+      "INSERT INTO VorlageXRechnung (RowNo, RowKind, BT1, BT25) VALUES (6, 'PRECEDING', '252068', "
+      "'R-1'), (7, 'PRECEDING', '252068', 'R-2')");
+  clsXRechnung x;
+  ASSERT_TRUE(x.DLL_Init_DB(out("a.xml"), connect(), kSql, "252068", false));
+  EXPECT_FALSE(x.CreateXRechnung());
+  ASSERT_EQ(messages().size(), 1u);
+  EXPECT_EQ(messages()[0].title, "Note");
+  EXPECT_THAT(messages()[0].text,
+              StartsWith("The invoice cannot be written in the CII syntax:\r\nCII holds one "
+                         "preceding invoice reference (BG-3); the invoice has 2."));
+  EXPECT_TRUE(outIsEmpty());
+  EXPECT_TRUE(storedDocuments().empty());
+}
+
 TEST_F(BadSource, MissingEmbeddedFileIsNamedAndWritesNothing) {
   clsXRechnung x;
   ASSERT_TRUE(x.DLL_Init_DB(out("a.xml"), connect(), kSql, "252068", false, dir / "nope.pdf"));
