@@ -139,7 +139,7 @@ CREATE TABLE IF NOT EXISTS VorlageXRechnung (
   BT113           DECIMAL(15, 2),   -- BT-113 Paid amount
   BT114           DECIMAL(15, 2),   -- BT-114 Rounding amount
   BT115           DECIMAL(15, 2),   -- BT-115 Amount due for payment (checked against the computed one)
-  BT118           TEXT,             -- BT-151 VAT category code of the line (the older name of BT151)
+  BT118           TEXT,             -- BT-151 VAT category code of the line (older name of BT151; the breakdown's BT-118 is computed)
   BT120           TEXT,             -- BT-120 VAT exemption reason text, for the VAT category of the row
   BT121           TEXT,             -- BT-121 VAT exemption reason code (VATEX), for the VAT category of the row
   BT122           TEXT,             -- BT-122 Supporting document reference
