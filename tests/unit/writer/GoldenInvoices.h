@@ -118,14 +118,13 @@ inline model::Invoice EveryGroup() {
                    "e 9",
                    "Tor 4", "", "Linz", "4020", "", "AT"}};
   inv.invoicingPeriod = {Day(2024, 2, 1), Day(2024, 2, 29)};
-  inv.paymentMeans = {{"58",
-                       "SEPA-\xC3\x9C"
-                       "berweisung",
-                       {{"DE02120300000000202051", "Muster GmbH", "BYLADEM1001"},
-                        {"DE89370400440532013000", "Muster GmbH Treuhand", "COBADEFFXXX"}},
-                       "",
-                       "",
-                       ""}};
+  // Two payment instructions of one kind (CII takes no second kind).
+  const std::string transfer =
+      "SEPA-\xC3\x9C"
+      "berweisung";
+  inv.paymentMeans = {
+      {"58", transfer, {{"DE02120300000000202051", "Muster GmbH", "BYLADEM1001"}}, "", "", ""},
+      {"58", transfer, {{"DE89370400440532013000", "Muster Treuhand", "COBADEFFXXX"}}, "", "", ""}};
 
   model::Line l1 = Item("A-1", "10", "H87", "10", "95", "S", "19", "Pumpe");
   l1.note = "Seriennummern siehe Lieferschein";

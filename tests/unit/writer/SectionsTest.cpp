@@ -96,6 +96,12 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    {"<ram:TypeCode>0<", "BusinessProcessSpecifiedDocumentContextParameter"},
                    {"<ram:ID>252068</ram:ID>\r\n\t\t<ram:IssueDateTime>"}},
+        AbsentCase{"CountryCode",
+                   [](auto& i) { i.seller.address.countryCode.clear(); },
+                   {"<ram:CountryID>DE</ram:CountryID>\r\n\t\t\t\t</ram:PostalTradeAddress>\r\n"
+                    "\t\t\t\t<ram:URIUniversalCommunication>\r\n\t\t\t\t\t<ram:URIID "
+                    "schemeID=\"EM\">rechnung@"},
+                   {"<ram:CityName>Berlin</ram:CityName>\r\n\t\t\t\t</ram:PostalTradeAddress>"}},
         AbsentCase{"BuyerVatIdentifier",
                    [](auto& i) { i.buyer.vatId.clear(); },
                    {"schemeID=\"VA\">DE</ram:ID>", "DE987654321"},
