@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string_view>
+#include <unordered_map>
 
 #include "platform/db/Connection.h"
 #include "platform/sys/Ascii.h"
@@ -13,10 +14,26 @@ namespace {
 
 using model::Decimal;
 
+// Column positions by name, looked up once per name rather than per row.
+class ColumnIndex {
+ public:
+  explicit ColumnIndex(const db::Cursor& rows) : rows_(rows) {}
+  int of(std::string_view name) {
+    auto [it, inserted] = index_.try_emplace(name, -1);
+    if (inserted) it->second = rows_.columnIndex(name);
+    return it->second;
+  }
+
+ private:
+  const db::Cursor& rows_;
+  std::unordered_map<std::string_view, int> index_;  // keys are literals
+};
+
 // The values of one row by column name; a column the source lacks is absent.
 class RowValues {
  public:
-  RowValues(const db::Cursor& rows, std::size_t rowNumber) : rows_(rows), row_(rowNumber) {}
+  RowValues(const db::Cursor& rows, ColumnIndex& columns, std::size_t rowNumber)
+      : rows_(rows), columns_(columns), row_(rowNumber) {}
 
   std::string text(const char* column) const {
     const db::Value* v = cell(column);
@@ -49,7 +66,7 @@ class RowValues {
 
  private:
   const db::Value* cell(const char* column) const {
-    const int index = rows_.columnIndex(column);
+    const int index = columns_.of(column);
     const auto& values = rows_.row();
     if (index < 0 || static_cast<std::size_t>(index) >= values.size()) return nullptr;
     return &values[static_cast<std::size_t>(index)];
@@ -60,6 +77,7 @@ class RowValues {
   }
 
   const db::Cursor& rows_;
+  ColumnIndex& columns_;
   std::size_t row_;
 };
 
@@ -203,10 +221,11 @@ void ReadLine(const RowValues& r, std::size_t rowNumber, model::Invoice& inv) {
 
 model::Invoice InterimSourceInvoice(db::Cursor& rows, const std::string& embeddedFiles) {
   model::Invoice inv;
-  ReadHeader(RowValues(rows, 1), inv);
+  ColumnIndex columns(rows);
+  ReadHeader(RowValues(rows, columns, 1), inv);
   std::size_t rowNumber = 1;
   do {
-    ReadLine(RowValues(rows, rowNumber), rowNumber, inv);
+    ReadLine(RowValues(rows, columns, rowNumber), rowNumber, inv);
     ++rowNumber;
   } while (rows.next());
   ReadAttachments(embeddedFiles, inv.attachments);
