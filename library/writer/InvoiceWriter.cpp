@@ -15,6 +15,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "platform/sys/Clock.h"
 #include "text/Texte.h"
@@ -397,7 +398,7 @@ std::string WriteCii(const model::Invoice& invoice) {
   w.writeAllowances();
   w.writePaymentTerms();
   w.writeSummation();
-  return w.text();
+  return std::move(w.state_->text);
 }
 
 }  // namespace belvora::writer
