@@ -15,6 +15,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "platform/sys/Clock.h"
 #include "text/Texte.h"
@@ -55,17 +56,19 @@ void CheckExpressible(const model::Invoice& inv) {
         std::to_string(preceding) + ".");
   if (inv.totals.vatTotalInAccountingCurrency && Blank(inv.vatAccountingCurrency))
     add("The VAT total in accounting currency (BT-111) needs the accounting currency (BT-6).");
-  if ((inv.taxPointDate || !inv.taxPointDateCode.empty()) && inv.vatBreakdown.empty())
+  if ((inv.taxPointDate || !Blank(inv.taxPointDateCode)) && inv.vatBreakdown.empty())
     add("The tax point date (BT-7, BT-8) needs a VAT breakdown (BG-23) to be written in.");
   // Several payment means blocks are one means with several accounts.
   const model::PaymentMeans* firstMeans = nullptr;
   for (const model::PaymentMeans& pm : inv.paymentMeans) {
     if (Blank(pm.code) && Blank(pm.text)) continue;
     if (!firstMeans) firstMeans = &pm;
-    if (pm.code != firstMeans->code || pm.text != firstMeans->text) {
+    const bool sameCode = pm.code == firstMeans->code;
+    if (!sameCode || pm.text != firstMeans->text) {
       add("CII holds one payment means code and text (BT-81, BT-82) for all payment "
           "instructions; the invoice has \"" +
-          firstMeans->code + "\" and \"" + pm.code + "\".");
+          (sameCode ? firstMeans->text : firstMeans->code) + "\" and \"" +
+          (sameCode ? pm.text : pm.code) + "\".");
       break;
     }
   }
@@ -395,7 +398,7 @@ std::string WriteCii(const model::Invoice& invoice) {
   w.writeAllowances();
   w.writePaymentTerms();
   w.writeSummation();
-  return w.text();
+  return std::move(w.state_->text);
 }
 
 }  // namespace belvora::writer

@@ -34,6 +34,7 @@ class InvoiceWriter {
   struct State;  // opaque; shared by the section files
 
  private:
+  friend std::string WriteCii(const model::Invoice& invoice);  // takes the text over
   std::unique_ptr<State> state_;
 };
 
