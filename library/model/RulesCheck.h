@@ -33,6 +33,12 @@ inline bool Has(std::string_view s) { return !Trim(s).empty(); }
 // An identifier element exists when it has a value or a scheme.
 inline bool Has(const Identifier& i) { return Has(i.id) || Has(i.scheme); }
 
+// An account entry (BG-17) has an account element unless it holds a
+// provider id alone (that goes into an element of its own).
+inline bool AccountElement(const CreditTransfer& a) {
+  return Has(a.accountId) || Has(a.accountName) || !Has(a.providerId);
+}
+
 // A date as yyyymmdd, ordered as the rules compare the texts.
 inline long DateKey(const Date& d) { return d.year * 10000L + d.month * 100L + d.day; }
 
@@ -115,6 +121,8 @@ class Checker {
   // Rules_amounts.cpp
   void CheckTotals();
   void CheckStated();
+  // BT-110 and BT-111 against the currencies BT-5 and BT-6.
+  void CheckCurrencies();
   // Rules_codes.cpp
   void CheckCodes();
   // Rules_xrechnung.cpp

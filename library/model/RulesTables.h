@@ -65,6 +65,10 @@ inline bool InCodeList(CodeList list, std::string_view code) {
 extern const std::string_view kXRechnungCius;
 extern const std::string_view kXRechnungExtension;
 extern const std::string_view kXRechnungCvd;
+inline bool IsXRechnung(std::string_view specificationId) {
+  return specificationId == kXRechnungCius || specificationId == kXRechnungExtension ||
+         specificationId == kXRechnungCvd;
+}
 // The cash discount pattern of BR-DE-18, as the artefacts state it (for
 // messages; the check itself is hand-written).
 extern const std::string_view kSkontoPattern;

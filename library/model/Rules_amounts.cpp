@@ -1,7 +1,9 @@
 // The document totals (BG-22): BR-CO-10 to -16, their decimals, and the
 // totals the source stated against the computed ones.
 
+#include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 #include "model/RulesCheck.h"
 
@@ -57,7 +59,7 @@ void Checker::CheckTotals() {
       Add("BR-CO-13", {}, std::nullopt, Numbers(t.totalWithoutVat, expected));
   });
   rule("BR-CO-14", "BT-110", [&] {
-    if (!t.vatTotal) return;
+    if (!t.vatTotal || !Has(inv_.currency)) return;
     Exact sum;
     for (const auto& g : inv_.vatBreakdown) sum += g.taxAmount;
     if (!(Exact(*t.vatTotal) == sum.Round(2)))
@@ -88,13 +90,47 @@ void Checker::CheckTotals() {
   if (TooPrecise(t.roundingAmount))
     Add("BR-DEC-17", {}, std::nullopt, Value(t.roundingAmount->text()));
   if (TooPrecise(t.amountDue)) Add("BR-DEC-18", {}, std::nullopt, Value(t.amountDue.text()));
-  const auto& vat = t.vatTotal;
-  const auto& accounting = t.vatTotalInAccountingCurrency;
-  // BR-DEC-13 passes when any VAT total passes: one in another currency does.
-  if (vat && !vat->fits(2) && !accounting) Add("BR-DEC-13", {}, std::nullopt, Value(vat->text()));
-  if (Has(inv_.vatAccountingCurrency) && (vat || accounting) &&
-      !(accounting && accounting->fits(2)))
-    Add("BR-DEC-15", {}, std::nullopt, accounting ? Value(accounting->text()) : Detail{});
+  CheckCurrencies();
+}
+
+void Checker::CheckCurrencies() {
+  // The VAT totals carry their currency: BT-110 that of BT-5, BT-111 that of
+  // BT-6. The rules select totals by currency, so where BT-6 equals BT-5
+  // (itself a fault) BT-110 is a total in the accounting currency too.
+  const Totals& t = inv_.totals;
+  const std::string_view invoice = Trim(inv_.currency);
+  const std::string_view accounting = Trim(inv_.vatAccountingCurrency);
+  std::vector<Decimal> inInvoice, inAccounting;
+  if (t.vatTotal && !invoice.empty()) inInvoice.push_back(*t.vatTotal);
+  if (t.vatTotalInAccountingCurrency) inAccounting.push_back(*t.vatTotalInAccountingCurrency);
+  if (t.vatTotal && !accounting.empty() && accounting == invoice)
+    inAccounting.push_back(*t.vatTotal);
+  const bool anyTotal = t.vatTotal || t.vatTotalInAccountingCurrency;
+  auto any = [](const std::vector<Decimal>& v, auto&& test) {
+    return std::any_of(v.begin(), v.end(), test);
+  };
+  auto fits = [](const Decimal& d) { return d.fits(2); };
+
+  if (!accounting.empty() && (inAccounting.empty() || accounting == invoice)) Add("BR-53");
+  // BR-DEC-13 and -15 pass when any VAT total passes.
+  if (!inInvoice.empty() && !any(inInvoice, fits) &&
+      !(t.vatTotalInAccountingCurrency && accounting != invoice))
+    Add("BR-DEC-13", {}, std::nullopt, Value(t.vatTotal->text()));
+  if (anyTotal && !accounting.empty() && !any(inAccounting, fits))
+    Add("BR-DEC-15", {}, std::nullopt,
+        t.vatTotalInAccountingCurrency ? Value(t.vatTotalInAccountingCurrency->text()) : Detail{});
+  if (!XRechnung()) return;
+  if (!accounting.empty() && accounting == invoice) Add("PEPPOL-EN16931-R005");
+  // R054 counts the totals in a currency other than BT-5's: none without BT-5.
+  const bool other = !invoice.empty() && t.vatTotalInAccountingCurrency && accounting != invoice;
+  if (other != !accounting.empty()) Add("PEPPOL-EN16931-R054");
+  if (!accounting.empty() && !inInvoice.empty()) {
+    auto negative = [](const Decimal& d) { return d.isNegative(); };
+    auto positive = [](const Decimal& d) { return !d.isNegative(); };
+    if (!((any(inAccounting, negative) && any(inInvoice, negative)) ||
+          (any(inAccounting, positive) && any(inInvoice, positive))))
+      Add("PEPPOL-EN16931-R055");
+  }
 }
 
 void Checker::CheckStated() {

@@ -5,6 +5,7 @@
 #include "model/RulesCheck.h"
 #include "model/RulesTables.h"
 #include "model/TaxPointCodes.h"
+#include "platform/sys/Ascii.h"
 
 namespace belvora::model::rules {
 
@@ -49,7 +50,10 @@ void Checker::CheckCodes() {
   }
   for (const auto& g : inv.vatBreakdown) {
     code("BR-CL-18", CodeList::Untdid5305, g.category, "BT-118");
-    code("BR-CL-22", CodeList::Vatex, g.exemptionReasonCode, "BT-121");
+    // The exemption reason code alone is compared in capitals.
+    if (Has(g.exemptionReasonCode) &&
+        !InCodeList(CodeList::Vatex, ascii::Upper(Trim(g.exemptionReasonCode))))
+      Add("BR-CL-22", "BT-121", std::nullopt, Value(g.exemptionReasonCode));
   }
   for (const auto& a : inv.attachments)
     if (!a.mimeCode.empty() && !InCodeList(CodeList::Mime, a.mimeCode))

@@ -13,12 +13,6 @@ bool TooPrecise(const std::optional<Decimal>& d) { return d && d->scale() > 2; }
 
 bool CreditTransfer(std::string_view code) { return code == "30" || code == "58"; }
 
-// A payee account element is written for an account id or name; a provider
-// id alone goes into its own element.
-bool AccountElement(const model::CreditTransfer& a) {
-  return Has(a.accountId) || Has(a.accountName);
-}
-
 std::size_t CodePoints(std::string_view s) {
   std::size_t n = 0;
   for (const char c : s)
@@ -38,9 +32,6 @@ void Checker::CheckDocument() {
   if (p.start && p.end && DateKey(*p.end) < DateKey(*p.start)) Add("BR-29");
   for (const auto& pre : inv_.precedingInvoices)
     if (!Has(pre.number)) Add("BR-55");
-  if (Has(inv_.vatAccountingCurrency) && (!inv_.totals.vatTotalInAccountingCurrency ||
-                                          Trim(inv_.vatAccountingCurrency) == Trim(inv_.currency)))
-    Add("BR-53");
 }
 
 void Checker::CheckParties() {

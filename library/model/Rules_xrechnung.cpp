@@ -77,8 +77,6 @@ bool SkontoOk(std::string_view terms) {
   return false;
 }
 
-bool AccountElement(const CreditTransfer& a) { return Has(a.accountId) || Has(a.accountName); }
-
 }  // namespace
 
 void Checker::CheckXRechnung() {
@@ -118,15 +116,6 @@ void Checker::CheckXRechnung() {
   CheckXRechnungPayment();
 
   if (!Has(inv.businessProcess)) Add("PEPPOL-EN16931-R001");
-  const bool accounting = Has(inv.vatAccountingCurrency);
-  if (accounting && Trim(inv.vatAccountingCurrency) == Trim(inv.currency))
-    Add("PEPPOL-EN16931-R005");
-  if (accounting != inv.totals.vatTotalInAccountingCurrency.has_value()) Add("PEPPOL-EN16931-R054");
-  if (accounting && inv.totals.vatTotal) {
-    const auto& other = inv.totals.vatTotalInAccountingCurrency;
-    if (!other || other->isNegative() != inv.totals.vatTotal->isNegative())
-      Add("PEPPOL-EN16931-R055");
-  }
   if (!Has(inv.buyer.electronicAddress)) Add("PEPPOL-EN16931-R010");
   if (!Has(inv.seller.electronicAddress)) Add("PEPPOL-EN16931-R020");
 

@@ -3,10 +3,11 @@
 artefacts (code lists and rule texts, exactly as they stand there) and from
 rule_texts.tsv (German texts, business terms, our own rules).
 
-    generate.py VALIDATION_DIR OUTPUT_FILE
+    generate.py VALIDATION_DIR OUTPUT_FILE [--check]
 
-Run it again whenever the artefacts change; the test
-'rules_tables_current' fails while the checked-in file is out of date."""
+Run it again whenever the artefacts change. With --check it writes nothing
+and fails when OUTPUT_FILE differs from what it would write (the test
+'rules_tables_current' does that)."""
 import os
 import re
 import sys
@@ -43,10 +44,14 @@ def assertions(path):
     return out, root
 
 
-def code_list(test):
-    m = re.search(r"contains\('\s([^']*)\s',", test)
+def code_list(test, compared=None):
+    m = re.search(r"contains\('\s([^']*)\s', concat\(' ', ([^']*), ' '\)", test)
     if not m:
         raise SystemExit("no code list in test: " + test[:80])
+    # The check compares codes as normalize-space leaves them, and the
+    # exemption reason code in capitals: a rule comparing otherwise needs code.
+    if compared is not None and m.group(2) != compared:
+        raise SystemExit("a code list rule compares " + m.group(2) + " now: " + test[:80])
     return m.group(1).split()
 
 
@@ -77,7 +82,15 @@ def main():
                       ("Untdid5305", "BR-CL-18"), ("Untdid5189", "BR-CL-19"), ("Untdid7161", "BR-CL-20"),
                       ("Vatex", "BR-CL-22"), ("Rec20", "BR-CL-23"), ("Eas", "BR-CL-25"),
                       ("VatPrefix", "BR-CO-09")]:
-        lists[name] = code_list(en[rid][0])
+        lists[name] = code_list(en[rid][0], None if rid == "BR-CO-09" else
+                                "normalize-space(upper-case(.))" if rid == "BR-CL-22" else None)
+    for rid, (test, _) in en.items():
+        if rid.startswith("BR-CL-") and rid != "BR-CL-24":
+            expected = "normalize-space(upper-case(.))" if rid == "BR-CL-22" else None
+            m = re.search(r"concat\(' ', ([^']*), ' '\)", test)
+            if not m or (expected and m.group(1) != expected) or \
+                    (not expected and not re.fullmatch(r"normalize-space\((\.|@\w+)\)", m.group(1))):
+                raise SystemExit(rid + " compares its code differently now")
     # The lists that several rules share must be the same list.
     for a, b in [("BR-CL-03", "BR-CL-04"), ("BR-CL-05", "BR-CL-04"), ("BR-CL-11", "BR-CL-10"),
                  ("BR-CL-21", "BR-CL-10"), ("BR-CL-26", "BR-CL-10"), ("BR-CL-15", "BR-CL-14"),
@@ -167,6 +180,11 @@ def main():
     out.append("")
     out.append("}  // namespace belvora::model::rules")
     text = "\n".join(out) + "\n"
+    if len(sys.argv) > 3 and sys.argv[3] == "--check":
+        with open(target, encoding="utf-8") as f:
+            if f.read() != text:
+                raise SystemExit(target + " is out of date: run scripts/rules/generate.py")
+        return
     with open(target, "w", encoding="utf-8") as f:
         f.write(text)
 
