@@ -11,6 +11,7 @@
 
 #include "session/SourceReader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -361,6 +362,23 @@ struct SourceReader::Impl {
     append(invoice.paymentMeans, groups.paymentMeans);
     append(invoice.allowancesCharges, groups.allowancesCharges);
     append(invoice.attachments, groups.attachments);
+  }
+
+  // Payment instructions that differ only in their account are one with
+  // several accounts, as the CII syntax holds them (one block per account).
+  void mergePaymentMeans() {
+    std::vector<model::PaymentMeans> merged;
+    for (model::PaymentMeans& p : invoice.paymentMeans) {
+      auto same = std::find_if(merged.begin(), merged.end(), [&](const model::PaymentMeans& m) {
+        return m.code == p.code && m.text == p.text && m.cardNumber == p.cardNumber &&
+               m.cardHolder == p.cardHolder && m.debitedAccount == p.debitedAccount;
+      });
+      if (same == merged.end())
+        merged.push_back(std::move(p));
+      else
+        append(same->accounts, p.accounts);
+    }
+    invoice.paymentMeans = std::move(merged);
   }
 
   struct ExemptionRow {
@@ -775,6 +793,7 @@ void SourceReader::add(const std::vector<db::Value>& row, std::size_t rowNumber)
 
 model::Invoice SourceReader::finish() {
   impl_->appendGroups();
+  impl_->mergePaymentMeans();
   impl_->joinLineEntries();
   impl_->takeOverExemptions();
   return std::move(impl_->invoice);

@@ -1,5 +1,6 @@
 #include "SourceRows.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -448,19 +449,22 @@ void WriteSourceRows(db::Connection& c, const std::string& table, const model::I
     Insert(c, table, r);
   }
   for (const auto& p : invoice.paymentMeans) {
-    // One account per payment means, as the CII syntax holds it.
-    RowValues r = start("PAYMENT");
-    r.text("BT81", p.code);
-    r.text("BT82", p.text);
-    if (!p.accounts.empty()) {
-      r.text("BT84", p.accounts.front().accountId);
-      r.text("BT85", p.accounts.front().accountName);
-      r.text("BT86", p.accounts.front().providerId);
+    // One row per account: the reader joins rows that differ only there.
+    const std::size_t rows = std::max<std::size_t>(1, p.accounts.size());
+    for (std::size_t k = 0; k < rows; ++k) {
+      RowValues r = start("PAYMENT");
+      r.text("BT81", p.code);
+      r.text("BT82", p.text);
+      if (k < p.accounts.size()) {
+        r.text("BT84", p.accounts[k].accountId);
+        r.text("BT85", p.accounts[k].accountName);
+        r.text("BT86", p.accounts[k].providerId);
+      }
+      r.text("BT87", p.cardNumber);
+      r.text("BT88", p.cardHolder);
+      r.text("BT91", p.debitedAccount);
+      Insert(c, table, r);
     }
-    r.text("BT87", p.cardNumber);
-    r.text("BT88", p.cardHolder);
-    r.text("BT91", p.debitedAccount);
-    Insert(c, table, r);
   }
   for (const auto& a : invoice.allowancesCharges) {
     RowValues r = start(a.charge ? "CHARGE" : "ALLOWANCE");

@@ -36,7 +36,7 @@ std::string SourceTableStatement(const std::string& table);
 // Writes the invoice as rows of `table` (created when missing) for the
 // selector invoice.number: the first line row holds the document-level
 // columns; every entry of a repeated group (notes, preceding invoices,
-// seller identifiers, payment means, document and line allowances and
+// seller identifiers, payment means (one row per account), document and line allowances and
 // charges, classifications, item attributes, attachments) is a row of its
 // RowKind; exemption reasons go to a row of their VAT category. Computed
 // terms (totals, VAT breakdown) are not written, stated totals are; with
