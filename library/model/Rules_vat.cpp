@@ -162,16 +162,16 @@ void Checker::CheckVat() {
                               [](const VatBreakdown& g) { return !Has(g.category); })))
     Add("BR-CO-03");
 
-  for (std::size_t i = 0; i < inv_.vatBreakdown.size(); ++i) {
+  for (const VatBreakdown& g : inv_.vatBreakdown) {
     try {
-      CheckBreakdown(inv_.vatBreakdown[i], i);
+      CheckBreakdown(g);
     } catch (const std::overflow_error&) {
       Overflow("BR-CO-17", "BT-117");
     }
   }
 }
 
-void Checker::CheckBreakdown(const VatBreakdown& g, std::size_t) {
+void Checker::CheckBreakdown(const VatBreakdown& g) {
   const std::string_view cat = Trim(g.category);
   const Detail which = Value(g.category + (g.rate ? " " + g.rate->text() : std::string()));
   const Exact basis = g.taxableAmount, tax = g.taxAmount;

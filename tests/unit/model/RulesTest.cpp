@@ -522,6 +522,8 @@ const Row kRows[] = {
      {"BELVORA-TOTALS"}},
 };
 
+void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
+
 class Rules : public ::testing::TestWithParam<Row> {};
 
 TEST(RulesBase, ValidInvoicePasses) {
