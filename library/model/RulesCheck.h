@@ -111,13 +111,12 @@ class Checker {
   void CheckAttachments();
   // Rules_vat.cpp
   void CheckVat();
-  void CheckCategoryUse(std::string_view prefix, std::string_view code);
   // The rules of a category on a line (which = 2), a document level
   // allowance (3) or charge (4): the identifiers it needs (BR-S-02 ...) and
   // its rate (BR-S-05 ...).
   void CheckCategory(std::string_view category, const std::optional<Decimal>& rate, int which,
                      std::optional<std::size_t> line);
-  void CheckBreakdown(const VatBreakdown& group, std::size_t index);
+  void CheckBreakdown(const VatBreakdown& group);
   // Rules_amounts.cpp
   void CheckTotals();
   void CheckStated();

@@ -162,16 +162,16 @@ void Checker::CheckVat() {
                               [](const VatBreakdown& g) { return !Has(g.category); })))
     Add("BR-CO-03");
 
-  for (std::size_t i = 0; i < inv_.vatBreakdown.size(); ++i) {
+  for (const VatBreakdown& g : inv_.vatBreakdown) {
     try {
-      CheckBreakdown(inv_.vatBreakdown[i], i);
+      CheckBreakdown(g);
     } catch (const std::overflow_error&) {
       Overflow("BR-CO-17", "BT-117");
     }
   }
 }
 
-void Checker::CheckBreakdown(const VatBreakdown& g, std::size_t) {
+void Checker::CheckBreakdown(const VatBreakdown& g) {
   const std::string_view cat = Trim(g.category);
   const Detail which = Value(g.category + (g.rate ? " " + g.rate->text() : std::string()));
   const Exact basis = g.taxableAmount, tax = g.taxAmount;
@@ -201,11 +201,13 @@ void Checker::CheckBreakdown(const VatBreakdown& g, std::size_t) {
   const Category* c = FindCategory(cat);
   if (!c) return;
   // BR-x-08: the taxable amount is what the lines, charges and allowances
-  // of the category (and, for S, L and M, of the rate) add up to.
+  // of the category (and, for S, of the rate) add up to. BR-AF-08 and
+  // BR-AG-08 look for the rate one level too high in the artefacts and so
+  // never fail; the check does not report them either.
   Exact expected;
   const bool perRate = cat == "S" || cat == "L" || cat == "M";
   if (perRate) {
-    if (g.rate) {
+    if (g.rate && cat == "S") {
       const GroupKey key{cat, g.rate->normalized()};
       expected = GetGroup(lines_.byGroup, key).Round(2) + GetGroup(charges_.byGroup, key).Round(2) -
                  GetGroup(allowances_.byGroup, key).Round(2);

@@ -420,7 +420,7 @@ void Reader::ReadBreakdown(Node n) {
   } else {
     if (!shadowed) Problem("BR-45", "BT-116", std::nullopt, which);
     if (!shadowed) Problem("BR-CO-17", "BT-117", std::nullopt, which);
-    if (known && (g.rate || (c != "S" && c != "L" && c != "M")))
+    if (known && c != "L" && c != "M" && (g.rate || c != "S"))
       Problem(family + "-08", "BT-116", std::nullopt, which);
     if (c == "S") Problem("BR-S-09", "BT-117", std::nullopt, which);
   }

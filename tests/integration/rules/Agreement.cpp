@@ -144,7 +144,12 @@ std::vector<Outcome> Compare(const std::vector<std::string>& files,
     for (const auto& id : v.errors) (covered.count(id) ? theirs : uncovered).insert(id);
     const bool ourValid = c.read && c.errors.empty();
     if (!c.read) {
-      o.kind = "not read: " + c.message;
+      // The reader refuses what is no CII invoice or no XML; so must the validator.
+      o.agree = !v.valid;
+      o.kind = o.agree ? "both refuse the document" : "not read: " + c.message;
+    } else if (v.problems > 0 && !v.valid && !ourValid) {
+      o.agree = true;  // the validator's rules did not run: nothing to compare but the verdict
+      o.kind = "both fail, the validator's rules did not run";
     } else if (ourValid != v.valid) {
       if (v.valid) {
         o.kind = "check fails, validator passes";

@@ -70,6 +70,10 @@ std::vector<Mutation> Build() {
        "#SKONTO#TAGE=14#PROZENT=2#\n"},
       {"skonto-no-break", kSettle + "/ram:SpecifiedTradePaymentTerms/ram:Description", M::SetText,
        "#SKONTO#TAGE=14#PROZENT=2.00#"},
+      {"skonto-text-after", kSettle + "/ram:SpecifiedTradePaymentTerms/ram:Description", M::SetText,
+       "#SKONTO#TAGE=14#PROZENT=2.00#\nDanach Text"},
+      {"skonto-hash-after", kSettle + "/ram:SpecifiedTradePaymentTerms/ram:Description", M::SetText,
+       "#SKONTO#TAGE=14#PROZENT=2.00#\n#Ende"},
       {"skonto-good", kSettle + "/ram:SpecifiedTradePaymentTerms/ram:Description", M::SetText,
        "Zahlbar sofort\n#SKONTO#TAGE=14#PROZENT=2.00#\n"},
       // Seller and buyer.
@@ -109,6 +113,10 @@ std::vector<Mutation> Build() {
       {"seller-id-scheme-9999", kSeller + "/ram:GlobalID", M::SetAttribute, "9999", "schemeID"},
       {"seller-legal-scheme-9999", kSeller + "/ram:SpecifiedLegalOrganization/ram:ID",
        M::SetAttribute, "9999", "schemeID"},
+      {"buyer-legal-scheme-9999", kBuyer + "/ram:SpecifiedLegalOrganization/ram:ID",
+       M::SetAttribute, "9999", "schemeID"},
+      {"seller-fc-only", kSeller + "/ram:SpecifiedTaxRegistration[ram:ID/@schemeID='VA']",
+       M::Remove},
       {"buyer-vat-prefix", kBuyer + "/ram:SpecifiedTaxRegistration/ram:ID[@schemeID='VA']",
        M::SetText, "1234567"},
       {"no-buyer-vat", kBuyer + "/ram:SpecifiedTaxRegistration", M::Remove},
@@ -245,6 +253,12 @@ std::vector<Mutation> Build() {
            "/ram:SpecifiedLineTradeSettlement/"
            "ram:SpecifiedTradeAllowanceCharge)[1]/ram:ActualAmount",
        M::AddAmount, "1"},
+      {"line-allowance-percent-plus-1",
+       "(" + kLine +
+           "/ram:SpecifiedLineTradeSettlement/"
+           "ram:SpecifiedTradeAllowanceCharge/"
+           "ram:CalculationPercent)[1]",
+       M::AddAmount, "1"},
       {"line-allowance-no-base",
        "(" + kLine +
            "/ram:SpecifiedLineTradeSettlement/"
@@ -280,6 +294,18 @@ std::vector<Mutation> Build() {
       {"tax-point-code-3",
        kTax + "[not(ram:TaxPointDate) and not(ram:DueDateTypeCode)][1]/ram:RateApplicablePercent",
        M::InsertBefore, "3", "DueDateTypeCode"},
+      // The whole invoice in another VAT category or at another rate.
+      {"all-categories-Z", "//ram:CategoryCode", M::SetTextAll, "Z"},
+      {"all-categories-E", "//ram:CategoryCode", M::SetTextAll, "E"},
+      {"all-categories-AE", "//ram:CategoryCode", M::SetTextAll, "AE"},
+      {"all-categories-K", "//ram:CategoryCode", M::SetTextAll, "K"},
+      {"all-categories-G", "//ram:CategoryCode", M::SetTextAll, "G"},
+      {"all-categories-O", "//ram:CategoryCode", M::SetTextAll, "O"},
+      {"all-categories-L", "//ram:CategoryCode", M::SetTextAll, "L"},
+      {"all-categories-M", "//ram:CategoryCode", M::SetTextAll, "M"},
+      {"all-rates-0", "//ram:RateApplicablePercent", M::SetTextAll, "0"},
+      {"all-rates-7", "//ram:RateApplicablePercent", M::SetTextAll, "7"},
+      {"no-rates", "//ram:RateApplicablePercent", M::RemoveAll},
       // Totals.
       {"line-total-plus-1", kSum + "/ram:LineTotalAmount", M::AddAmount, "1"},
       {"basis-total-plus-1", kSum + "/ram:TaxBasisTotalAmount", M::AddAmount, "1"},
@@ -294,6 +320,11 @@ std::vector<Mutation> Build() {
       {"allowance-total-plus-1", kSum + "/ram:AllowanceTotalAmount", M::AddAmount, "1"},
       {"no-charge-total", kSum + "/ram:ChargeTotalAmount", M::Remove},
       {"prepaid-plus-1", kSum + "/ram:TotalPrepaidAmount", M::AddAmount, "1"},
+      {"rounding-plus-1", kSum + "/ram:RoundingAmount", M::AddAmount, "1"},
+      {"net-price-4-decimals",
+       kLast + "/ram:SpecifiedLineTradeAgreement/"
+               "ram:NetPriceProductTradePrice/ram:ChargeAmount",
+       M::AddAmount, "0.0001"},
       // Document allowances and charges.
       {"no-allowance-reason", kDocAllowance + "/ram:Reason|" + kDocAllowance + "/ram:ReasonCode",
        M::RemoveAll},
@@ -304,6 +335,7 @@ std::vector<Mutation> Build() {
       {"no-allowance-category", kDocAllowance + "/ram:CategoryTradeTax/ram:CategoryCode",
        M::Remove},
       {"allowance-percent-plus-1", kDocAllowance + "/ram:CalculationPercent", M::AddAmount, "1"},
+      {"no-charge-category", kDocCharge + "/ram:CategoryTradeTax/ram:CategoryCode", M::Remove},
       {"no-charge-reason", kDocCharge + "/ram:Reason|" + kDocCharge + "/ram:ReasonCode",
        M::RemoveAll},
       {"charge-reason-QQQ", kDocCharge + "/ram:ReasonCode", M::SetText, "QQQ"},
@@ -359,6 +391,12 @@ bool Apply(xmlDoc* doc, const Mutation& m) {
     case M::SetText:
       xmlNodeSetContent(node, nullptr);
       xmlNodeAddContent(node, BAD_CAST m.value.c_str());
+      return true;
+    case M::SetTextAll:
+      for (int k = 0; k < set->nodeNr; ++k) {
+        xmlNodeSetContent(set->nodeTab[k], nullptr);
+        xmlNodeAddContent(set->nodeTab[k], BAD_CAST m.value.c_str());
+      }
       return true;
     case M::SetAttribute:
       xmlSetProp(node, BAD_CAST m.attribute.c_str(), BAD_CAST m.value.c_str());

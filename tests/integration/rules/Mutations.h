@@ -15,6 +15,7 @@ struct Mutation {
     Remove,        // the first node the path selects (element or attribute)
     RemoveAll,     // every node it selects
     SetText,       // the element's text becomes value
+    SetTextAll,    // every selected element's text becomes value
     SetAttribute,  // attribute `attribute` becomes value
     AddAmount,     // the element's decimal text plus value, decimals kept
     Duplicate,     // a copy of the element after it
