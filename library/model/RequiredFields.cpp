@@ -1,5 +1,7 @@
 #include "model/RequiredFields.h"
 
+#include <algorithm>
+
 #include "platform/db/Connection.h"
 
 namespace belvora::model {
@@ -12,8 +14,15 @@ const std::vector<std::string>& RequiredColumns() {
   return columns;
 }
 
+const std::vector<std::string>& NullableRequiredColumns() {
+  static const std::vector<std::string> columns = {"BT9",  "BT20", "BT21", "BT31", "BT35", "BT37",
+                                                   "BT38", "BT41", "BT43", "BT81", "BT84", "BT155"};
+  return columns;
+}
+
 bool CheckRequiredFields(const db::Cursor* rows, bool hasCurrentRow, std::string& problems,
-                         const std::vector<std::string>& names) {
+                         const std::vector<std::string>& names,
+                         const std::vector<std::string>& mayBeNull) {
   problems.clear();
   if (rows == nullptr) {
     problems = "Recordset does not exist or is empty";
@@ -28,7 +37,9 @@ bool CheckRequiredFields(const db::Cursor* rows, bool hasCurrentRow, std::string
   for (const auto& name : names) {
     int index = rows->columnIndex(name);
     bool missing = index < 0 || static_cast<size_t>(index) >= row.size();
-    if (!missing && !row[static_cast<size_t>(index)].isNull()) continue;
+    if (!missing && (!row[static_cast<size_t>(index)].isNull() ||
+                     std::find(mayBeNull.begin(), mayBeNull.end(), name) != mayBeNull.end()))
+      continue;
     if (!problems.empty()) problems += ", ";
     problems += name;
     if (missing) problems += " (existiert nicht)";

@@ -5,17 +5,18 @@
 #include <exception>
 #include <stdexcept>
 
-#include "model/RequiredFields.h"
+#include "model/InvoiceTotals.h"
+#include "model/Rules.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/sys/Files.h"
 #include "platform/ui/Interaction.h"
 #include "reader/StoreDocument.h"
+#include "session/CreationMessages.h"
 #include "session/ErrorReport.h"
 #include "session/ExportFile.h"
 #include "session/Messages.h"
 #include "session/SupportRequest.h"
 #include "session/clsXRechnung_Impl.h"
-#include "writer/SourceRow.h"
 
 namespace belvora {
 namespace {
@@ -56,19 +57,30 @@ bool clsXRechnung::Impl::createXRechnung() {
   std::unique_ptr<db::Cursor> rows = std::move(lines);
   if (!rows) throw std::logic_error(session::text::kNoSource);
 
-  std::string problems;
-  if (!model::CheckRequiredFields(rows.get(), hasRow, problems, model::RequiredColumns())) {
-    rows.reset();
+  // Every value is read and checked before anything is written.
+  if (!readSource(std::move(rows))) return false;
+  if (session.ParameterString.empty()) session.ParameterString = invoice.number;
+  model::ComputeTotals(invoice);
+  const std::vector<model::Violation> violations = model::CheckInvoice(invoice);
+  if (!violations.empty()) {
     closeSource();
-    std::string message = std::string(session::text::kRequiredMissing) + session::text::kLineBreak +
-                          problems + session::text::kLineBreak + session::text::kCheckSource;
-    ui::current().message(session::text::kTitleNote, message, ui::Icon::Exclamation);
+    const bool german = session::GermanMessages();
+    ui::current().message(session::ViolationsTitle(german),
+                          session::ViolationsMessage(violations, german), ui::Icon::Exclamation);
     return false;
   }
 
-  writer::ReadSourceRow(*rows, values, session.ParameterString);
-
-  writer = std::make_unique<writer::InvoiceWriter>(values, rows.get(), session.EmbeddedFile);
+  try {
+    writer = std::make_unique<writer::InvoiceWriter>(invoice);
+  } catch (const std::invalid_argument& e) {
+    // A term the syntax has no place for: the caller's data, not a fault.
+    closeSource();
+    ui::current().message(session::text::kTitleNote,
+                          std::string(session::text::kNotExpressible) + session::text::kLineBreak +
+                              e.what() + session::text::kLineBreak + session::text::kCheckSource,
+                          ui::Icon::Exclamation);
+    return false;
+  }
   writer->writeHeader();
   writer->writeLineItems();
   writer->writeTradeParty(true);
@@ -86,7 +98,7 @@ bool clsXRechnung::Impl::createXRechnung() {
   // The document and the source rows are no longer needed; free them before
   // the file is read back for storing.
   writer.reset();
-  rows.reset();
+  invoice = model::Invoice();
   if (result == session::ExportResult::Failed) {
     closeSource();
     return false;
@@ -145,6 +157,7 @@ bool clsXRechnung::CreateXRechnung() {
     return impl_->createXRechnung();
   } catch (...) {
     impl_->writer.reset();
+    impl_->invoice = model::Invoice();
     try {
       session::ShowErrorInDll(std::current_exception());
     } catch (...) {

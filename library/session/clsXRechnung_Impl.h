@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "belvora/clsXRechnung.h"
-#include "model/SourceValues.h"
+#include "model/Invoice.h"
 #include "platform/db/Connection.h"
 #include "platform/settings/SettingsStore.h"
 #include "session/SessionValues.h"
@@ -12,8 +12,8 @@
 namespace belvora {
 
 // Per-object state of the creation session. The source query runs once; its
-// forward-only cursor serves the required-field check, the source row, the
-// line items and (through what the line writer keeps) the tax breakdown.
+// forward-only cursor is read into the invoice model, which the totals, the
+// rules and the writer work on.
 struct clsXRechnung::Impl {
   session::SessionValues session;
   settings::SettingValues recorded;  // what the settings store records of this object
@@ -21,7 +21,7 @@ struct clsXRechnung::Impl {
   std::unique_ptr<db::Cursor> lines;  // on its first row when hasRow
   bool hasRow = false;
   bool sourceReady = false;
-  model::SourceValues values;
+  model::Invoice invoice;                         // of the current creation run
   std::unique_ptr<writer::InvoiceWriter> writer;  // alive during a creation run only
 
   // Opens the connection and runs the source query. Connection and query
@@ -29,6 +29,9 @@ struct clsXRechnung::Impl {
   bool openSource();
   // Closes cursor and connection and brings the settings store up to date.
   void closeSource() noexcept;
+  // Reads every row of the source into `invoice`, checking the required
+  // columns on the first line row and every value; false after the message.
+  bool readSource(std::unique_ptr<db::Cursor> rows);
   // The creation run; errors other than the described ones throw.
   bool createXRechnung();
 };

@@ -3,11 +3,14 @@
 #include <optional>
 #include <stdexcept>
 
+#include "model/RequiredFields.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/sys/Ascii.h"
 #include "platform/ui/Interaction.h"
+#include "session/CreationMessages.h"
 #include "session/ErrorReport.h"
 #include "session/Messages.h"
+#include "session/SourceReader.h"
 #include "session/clsXRechnung_Impl.h"
 
 namespace belvora {
@@ -50,6 +53,11 @@ bool clsXRechnung::Impl::openSource() {
     connection = db::open(session.Connectionstring, kConnectionTimeout);
     lines = runSourceQuery(*connection, session);
     hasRow = lines->next();
+    if (!hasRow)
+      ui::current().message(session::text::kTitleNote,
+                            session::NoRowsText(session.ParameterString) +
+                                session::text::kLineBreak + session::text::kCheckSource,
+                            ui::Icon::Exclamation);
     return hasRow;
   } catch (const std::exception& e) {
     lines.reset();
@@ -58,6 +66,50 @@ bool clsXRechnung::Impl::openSource() {
                           ui::Icon::Information);
     return false;
   }
+}
+
+bool clsXRechnung::Impl::readSource(std::unique_ptr<db::Cursor> rows) {
+  auto refuse = [&](const std::string& problems) {
+    rows.reset();
+    closeSource();
+    ui::current().message(session::text::kTitleNote,
+                          std::string(session::text::kRequiredMissing) + session::text::kLineBreak +
+                              problems + session::text::kLineBreak + session::text::kCheckSource,
+                          ui::Icon::Exclamation);
+    return false;
+  };
+  std::string problems;
+  if (!hasRow) {
+    model::CheckRequiredFields(rows.get(), false, problems, model::RequiredColumns());
+    return refuse(problems);
+  }
+  // Group rows may come first: the required columns are those of the first
+  // line row, which also holds the document.
+  session::SourceReader reader(rows->columns());
+  bool checked = false;
+  std::size_t number = 0;
+  do {
+    ++number;
+    if (!checked && reader.isLine(rows->row())) {
+      checked = true;
+      if (!model::CheckRequiredFields(rows.get(), true, problems, model::RequiredColumns(),
+                                      model::NullableRequiredColumns()))
+        return refuse(problems);
+    }
+    reader.add(rows->row(), number);
+  } while (rows->next());
+  if (!checked) return refuse(session::text::kNoLineRow);
+  rows.reset();
+
+  invoice = reader.finish();
+  std::vector<session::BadValue> bad = reader.badValues();
+  session::ReadEmbeddedFiles(session.EmbeddedFile, invoice.attachments, bad);
+  if (bad.empty()) return true;
+  invoice = model::Invoice();
+  closeSource();
+  ui::current().message(session::text::kTitleNote, session::BadValuesText(bad),
+                        ui::Icon::Exclamation);
+  return false;
 }
 
 void clsXRechnung::Impl::closeSource() noexcept {

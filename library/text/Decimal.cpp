@@ -59,15 +59,15 @@ Decimal Decimal::fromUnits(std::int64_t units, int scale) {
 
 std::optional<Decimal> Decimal::parse(std::string_view s) {
   if (s.empty()) return std::nullopt;
-  char point = s.find('.') != std::string_view::npos ? '.' : ',';
-  bool negative = false;
+  const char point = s.find('.') != std::string_view::npos ? '.' : ',';
   std::size_t i = 0;
+  bool negative = false;
   if (s[0] == '+' || s[0] == '-') {
     negative = s[0] == '-';
     ++i;
   }
-  Wide units = 0;
-  int scale = 0, digits = 0, significant = 0;
+  std::string digits;  // without leading zeros
+  int scale = 0, mantissaDigits = 0;
   bool seenPoint = false;
   for (; i < s.size(); ++i) {
     const char c = s[i];
@@ -75,15 +75,42 @@ std::optional<Decimal> Decimal::parse(std::string_view s) {
       seenPoint = true;
       continue;
     }
-    if (c < '0' || c > '9') return std::nullopt;
-    ++digits;
-    if (units != 0 || c != '0') ++significant;
-    if (significant > 18) return std::nullopt;
-    units = units * 10 + (c - '0');
-    if (seenPoint && ++scale > kMaxScale) return std::nullopt;
+    if (c < '0' || c > '9') break;
+    ++mantissaDigits;
+    if (seenPoint) ++scale;
+    if (c != '0' || !digits.empty()) digits += c;
   }
-  if (digits == 0) return std::nullopt;
-  return Decimal(static_cast<std::int64_t>(negative ? -units : units), scale);
+  if (mantissaDigits == 0) return std::nullopt;
+  // An exponent, as databases print floating values ("1.5E-7").
+  if (i < s.size()) {
+    if (s[i] != 'e' && s[i] != 'E') return std::nullopt;
+    ++i;
+    bool negativeExponent = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negativeExponent = s[i++] == '-';
+    if (i == s.size()) return std::nullopt;
+    int exponent = 0;
+    for (; i < s.size(); ++i) {
+      if (s[i] < '0' || s[i] > '9' || exponent > 1000) return std::nullopt;
+      exponent = exponent * 10 + (s[i] - '0');
+    }
+    scale -= negativeExponent ? -exponent : exponent;
+  }
+  // Zeros after the point are kept where they fit ("12.50"), dropped where not.
+  while ((scale > kMaxScale || digits.size() > 18) && scale > 0 && !digits.empty() &&
+         digits.back() == '0') {
+    digits.pop_back();
+    --scale;
+  }
+  if (digits.empty()) return Decimal(0, scale > 0 && scale <= kMaxScale ? scale : 0);
+  if (scale < 0) {
+    if (digits.size() + static_cast<std::size_t>(-scale) > 18) return std::nullopt;
+    digits.append(static_cast<std::size_t>(-scale), '0');
+    scale = 0;
+  }
+  if (scale > kMaxScale || digits.size() > 18) return std::nullopt;
+  std::int64_t units = 0;
+  for (char c : digits) units = units * 10 + (c - '0');
+  return Decimal(negative ? -units : units, scale);
 }
 
 std::optional<Decimal> Decimal::fromDouble(double value) {

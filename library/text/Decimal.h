@@ -22,10 +22,13 @@ class Decimal {
   static Decimal fromUnits(std::int64_t units, int scale);
   static Decimal fromInt(std::int64_t value) { return fromUnits(value, 0); }
 
-  // Plain decimal text: optional sign, digits, optional "." and digits
-  // ("12", "-0.5", "158.125", ".5"); a decimal comma is taken when the text
-  // holds no point. No exponent, no grouping, no blanks inside. nullopt for
-  // anything else, or more than 18 significant digits or kMaxScale decimals.
+  // The one parser of number text. Decimal text: optional sign, digits,
+  // optional "." and digits ("12", "-0.5", "158.125", ".5"); a decimal comma
+  // is taken when the text holds no point; an exponent as databases print
+  // floating values ("1.5E-7", "2e3"). No grouping, no blanks, no "inf" or
+  // "nan". nullopt for anything else, or for a value that needs more than 18
+  // significant digits or kMaxScale decimals (zeros after the point are
+  // dropped where that makes it fit: "0.1000000000000000000" is 0.1).
   static std::optional<Decimal> parse(std::string_view text);
 
   // The decimal of at most 15 significant digits nearest to a finite double

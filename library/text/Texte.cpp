@@ -1,5 +1,7 @@
 #include "text/Texte.h"
 
+#include "text/Decimal.h"
+
 #include <openssl/evp.h>
 
 #include <algorithm>
@@ -17,14 +19,14 @@ namespace {
 // ---- Decimal arithmetic on the 15-digit value of a double -----------------
 
 // sign * digits * 10^exponent; digits has no leading zeros ("0" for zero).
-struct Decimal {
+struct DigitValue {
   bool negative = false;
   std::string digits = "0";
   int exponent = 0;
 };
 
-Decimal ToDecimal(double value) {
-  Decimal d;
+DigitValue ToDecimal(double value) {
+  DigitValue d;
   if (value == 0) return d;
   d.negative = value < 0;
   // 15 significant digits, correctly rounded from the binary value.
@@ -48,7 +50,7 @@ Decimal ToDecimal(double value) {
 enum class Rounding { HalfAwayFromZero, HalfEven };
 
 // Rounds to `decimals` places (exponent >= -decimals afterwards).
-void RoundDecimal(Decimal& d, int decimals, Rounding mode) {
+void RoundDecimal(DigitValue& d, int decimals, Rounding mode) {
   if (d.exponent >= -decimals) return;
   size_t drop = static_cast<size_t>(-decimals - d.exponent);
   std::string kept;
@@ -93,7 +95,7 @@ void RoundDecimal(Decimal& d, int decimals, Rounding mode) {
 
 // Fixed-point text with at least `minDecimals` decimals (more when the value
 // has them), no exponent.
-std::string FixedText(const Decimal& d, int minDecimals) {
+std::string FixedText(const DigitValue& d, int minDecimals) {
   std::string digits = d.digits;
   int exp = d.exponent;
   if (exp > 0) {
@@ -127,7 +129,7 @@ double ParseFixed(const std::string& text) {
 
 double RoundWith(double value, int decimals, Rounding mode) {
   if (!std::isfinite(value) || decimals < -28 || decimals > 28) return value;
-  Decimal d = ToDecimal(value);
+  DigitValue d = ToDecimal(value);
   RoundDecimal(d, decimals, mode);
   return ParseFixed(FixedText(d, 0));
 }
@@ -366,7 +368,7 @@ double RoundHalfEven(double value, int decimals) {
 std::string AmountText(double value) {
   if (!std::isfinite(value))
     throw std::runtime_error("Overflow: the amount is not a finite number");
-  Decimal d = ToDecimal(value);
+  DigitValue d = ToDecimal(value);
   RoundDecimal(d, 2, Rounding::HalfAwayFromZero);
   return FixedText(d, 2);
 }
@@ -392,44 +394,10 @@ std::string NumberText(double value) {
 }
 
 std::optional<double> ParseNumber(std::string_view text) {
-  text = TrimBlanks(text);
-  if (text.empty()) return std::nullopt;
-  std::string s(text);
-  if (s.find('.') == std::string::npos)
-    for (char& c : s)
-      if (c == ',') c = '.';
-  const char* first = s.data();
-  const char* last = s.data() + s.size();
-  if (*first == '+') ++first;
-  if (first == last || *first == '+' || (first != s.data() && *first == '-')) return std::nullopt;
-  // Only digits, one sign, a point and an exponent: no "inf", "nan", hex.
-  for (const char* p = first; p != last; ++p) {
-    char c = *p;
-    if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'e' || c == 'E'))
-      return std::nullopt;
-  }
-  double v = 0;
-  auto r = std::from_chars(first, last, v);
-  if (r.ec != std::errc() || r.ptr != last || !std::isfinite(v)) return std::nullopt;
-  return v;
-}
-
-double ValueToNumber(const db::Value& value, std::string_view column) {
-  switch (value.kind()) {
-    case db::Value::Kind::Integer:
-      return static_cast<double>(value.integer());
-    case db::Value::Kind::Real:
-      return value.real();
-    case db::Value::Kind::Text:
-      if (auto v = ParseNumber(value.text())) return *v;
-      throw std::runtime_error("Type mismatch: column '" + std::string(column) +
-                               "' holds no number ('" + value.text() + "')");
-    case db::Value::Kind::Null:
-      throw std::runtime_error("Invalid use of Null: column '" + std::string(column) + "' is NULL");
-    default:
-      throw std::runtime_error("Type mismatch: column '" + std::string(column) +
-                               "' holds no number");
-  }
+  // The one parser of number text; this is its value as a double.
+  const auto d = Decimal::parse(TrimBlanks(text));
+  if (!d) return std::nullopt;
+  return d->toDouble();
 }
 
 // ---- Dates ----------------------------------------------------------------
@@ -472,21 +440,6 @@ std::optional<db::Date> ParseDate(std::string_view text) {
   }
   if (!ValidDate(d.year, d.month, d.day)) return std::nullopt;
   return d;
-}
-
-db::Date ValueToDate(const db::Value& value, std::string_view column) {
-  switch (value.kind()) {
-    case db::Value::Kind::Date:
-      return value.date();
-    case db::Value::Kind::Text:
-      if (auto d = ParseDate(value.text())) return *d;
-      throw std::runtime_error("Type mismatch: column '" + std::string(column) +
-                               "' holds no date ('" + value.text() + "')");
-    case db::Value::Kind::Null:
-      throw std::runtime_error("Invalid use of Null: column '" + std::string(column) + "' is NULL");
-    default:
-      throw std::runtime_error("Type mismatch: column '" + std::string(column) + "' holds no date");
-  }
 }
 
 std::string DateText102(const db::Date& date) {

@@ -62,26 +62,19 @@ std::string GroupedAmountText(double value, char decimalSeparator = '.', char gr
 // no trailing zeros, no exponent (12.5 -> "12.5", 10 -> "10", 0.1+0.2 -> "0.3").
 std::string NumberText(double value);
 
-// A number held in text: a decimal point, or a decimal comma when the text has
-// a comma and no point; optional sign and exponent; surrounding blanks are
-// ignored. nullopt when the text is not a number.
+// A number held in text, as Decimal::parse reads it (the one parser of number
+// text: a decimal point, or a decimal comma when the text has a comma and no
+// point; optional sign and exponent), surrounding blanks ignored, as a double.
+// nullopt when the text is not a number or does not fit a Decimal.
 std::optional<double> ParseNumber(std::string_view text);
-
-// A database value as a number: integers and reals as they are, texts through
-// ParseNumber. Throws std::runtime_error naming `column` for NULL, dates,
-// blobs and texts that are no number.
-double ValueToNumber(const db::Value& value, std::string_view column);
 
 // ---- Dates ----------------------------------------------------------------
 
 // A date held in text: ISO "2024-03-05" (optionally followed by " " or "T" and
-// a time) or "05.03.2024" (optionally followed by a time). nullopt otherwise,
-// also for impossible dates such as 2024-02-30.
+// a time and a zone, which is ignored) or "05.03.2024" (optionally followed by
+// a time). nullopt otherwise, also for impossible dates such as 2024-02-30 and
+// years outside 1..9999. The one date parser: database text goes through it too.
 std::optional<db::Date> ParseDate(std::string_view text);
-
-// A database value as a date: dates as they are, texts through ParseDate.
-// Throws std::runtime_error naming `column` for anything else.
-db::Date ValueToDate(const db::Value& value, std::string_view column);
 
 // "yyyymmdd" (CII date format 102). The zero date (year 0, what a session
 // holds before a date was read) is the platform's day zero, 30.12.1899.

@@ -1,43 +1,34 @@
-// Document frame, header, trade parties and attachments of the CII invoice.
+// Document frame, header, trade parties, references and attachments of the
+// CII invoice.
 //
 //   <?xml ...?> and three generator comments
 //   <rsm:CrossIndustryInvoice ...>
-//     <rsm:ExchangedDocumentContext>      process and guideline identifiers
+//     <rsm:ExchangedDocumentContext>      process and specification identifiers
 //     <rsm:ExchangedDocument>             number, type, date, notes
 //     <rsm:SupplyChainTradeTransaction>
 //       <ram:IncludedSupplyChainTradeLineItem> ...   (InvoiceWriter_lines.cpp)
 //       <ram:ApplicableHeaderTradeAgreement>         parties, references, attachments
-//       <ram:ApplicableHeaderTradeDelivery/>
+//       <ram:ApplicableHeaderTradeDelivery>          (InvoiceWriter_settlement.cpp)
 //       <ram:ApplicableHeaderTradeSettlement>        (InvoiceWriter_settlement.cpp)
 
 #include <belvora_version.h>
 
-#include <algorithm>
-#include <cctype>
-#include <cerrno>
-#include <cmath>
 #include <stdexcept>
 #include <string>
-#include <system_error>
+#include <utility>
 
-#include "model/Rechnungsdaten.h"
-#include "platform/sys/Ascii.h"
 #include "platform/sys/Clock.h"
-#include "platform/sys/Files.h"
 #include "text/Texte.h"
 #include "writer/InvoiceWriterState.h"
 
 namespace belvora::writer {
 
-using namespace text;
-
 namespace {
 
 constexpr const char* kMakerWebAddress = "https://belvora.example.org";
+// Declared unless the invoice names its own specification (CVD, extension).
 constexpr const char* kGuidelineId =
     "urn:cen.eu:en16931:2017#compliant#urn:xeinkauf.de:kosit:xrechnung_3.0";
-const std::string kFalse = "FALSE()";
-const std::string kDE = "DE";
 
 // Namespace declarations of the root element, in document order.
 constexpr std::pair<const char*, const char*> kNamespaces[] = {
@@ -50,89 +41,262 @@ constexpr std::pair<const char*, const char*> kNamespaces[] = {
     {"xmlns:qdt", "urn:un:unece:uncefact:data:standard:QualifiedDataType:100"},
 };
 
-std::string MimeCode(const std::string& path) {
-  const std::string tail = ascii::Lower(path.size() >= 4 ? path.substr(path.size() - 4) : path);
-  if (tail == ".pdf") return "application/pdf";
-  if (tail == ".png") return "image/png";
-  if (tail == ".jpg") return "image/jpeg";
-  if (tail == ".csv") return "text/csv";
-  if (tail == ".xls") return "application/vnd.ms-excel";
-  if (tail == ".ods") return "application/vnd.oasis.opendocument.spreadsheet";
-  if (tail == "xlsx") return "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
-  if (tail == ".xml") return "text/xml";
-  return {};
-}
-
-// The contact block, the same for both parties.
-void WriteContact(InvoiceWriter::State& s, const std::string& name, const std::string& department,
-                  const std::string& phone, const std::string& email) {
-  if (name.empty()) return;
-  s.line(4, "<ram:DefinedTradeContact>");
-  s.element(5, "ram:PersonName", name);
-  if (!department.empty()) s.element(5, "ram:DepartmentName", department);
-  if (!phone.empty()) {
-    s.line(5, "<ram:TelephoneUniversalCommunication>");
-    s.element(6, "ram:CompleteNumber", phone);
-    s.line(5, "</ram:TelephoneUniversalCommunication>");
+// Terms of the model that CII has no place for. Writing without them would
+// drop the caller's data unnoticed, so the writer refuses the invoice.
+// Qualifiers without the value they qualify (a scheme without its
+// identifier, a unit without its quantity) are omitted with it instead.
+void CheckExpressible(const model::Invoice& inv) {
+  std::string problems;
+  auto add = [&](const std::string& p) { problems += (problems.empty() ? "" : "\n") + p; };
+  size_t preceding = 0;
+  for (const model::PrecedingInvoice& p : inv.precedingInvoices)
+    if (!Blank(p.number) || p.date) ++preceding;
+  if (preceding > 1)
+    add("CII holds one preceding invoice reference (BG-3); the invoice has " +
+        std::to_string(preceding) + ".");
+  if (inv.totals.vatTotalInAccountingCurrency && Blank(inv.vatAccountingCurrency))
+    add("The VAT total in accounting currency (BT-111) needs the accounting currency (BT-6).");
+  if ((inv.taxPointDate || !Blank(inv.taxPointDateCode)) && inv.vatBreakdown.empty())
+    add("The tax point date (BT-7, BT-8) needs a VAT breakdown (BG-23) to be written in.");
+  // Several payment means blocks are one means with several accounts.
+  const model::PaymentMeans* firstMeans = nullptr;
+  for (const model::PaymentMeans& pm : inv.paymentMeans) {
+    if (Blank(pm.code) && Blank(pm.text)) continue;
+    if (!firstMeans) firstMeans = &pm;
+    const bool sameCode = pm.code == firstMeans->code;
+    if (!sameCode || pm.text != firstMeans->text) {
+      add("CII holds one payment means code and text (BT-81, BT-82) for all payment "
+          "instructions; the invoice has \"" +
+          (sameCode ? firstMeans->text : firstMeans->code) + "\" and \"" +
+          (sameCode ? pm.text : pm.code) + "\".");
+      break;
+    }
   }
-  if (!email.empty()) {
-    s.line(5, "<ram:EmailURIUniversalCommunication>");
-    s.element(6, "ram:URIID", email);
-    s.line(5, "</ram:EmailURIUniversalCommunication>");
-  }
-  s.line(4, "</ram:DefinedTradeContact>");
+  for (const model::Line& l : inv.lines)
+    if (l.priceDiscount && !l.grossPrice)
+      add("The item price discount (BT-147) needs the gross price (BT-148), line " +
+          std::to_string(l.sourceRow) + ".");
+  if (!problems.empty()) throw std::invalid_argument(problems);
 }
-
-void WriteAttachments(InvoiceWriter::State& s);
 
 }  // namespace
 
 // ---- State helpers --------------------------------------------------------------
 
-void InvoiceWriter::State::line(int tabs, std::string_view s) {
+void AppendEscaped(std::string& out, std::string_view value) {
+  for (unsigned char c : value) {
+    const bool plain =
+        (c >= 0x20 && c < 0x7F && c != '&' && c != '<' && c != '>' && c != '"' && c != '\'') ||
+        c == '\t' || c == '\n' || c == '\r';
+    if (!plain) {
+      out += text::EscapeXmlText(value);
+      return;
+    }
+  }
+  out += value;
+}
+
+std::string Attribute(std::string_view name, std::string_view value) {
+  std::string escaped;
+  AppendEscaped(escaped, value);
+  if (escaped.empty()) return {};
+  std::string out = " ";
+  out += name;
+  out += "=\"";
+  out += escaped;
+  out += '"';
+  return out;
+}
+
+void InvoiceWriter::State::line(int tabs, std::string_view markup) {
   text.append(static_cast<size_t>(tabs), '\t');
-  text += s;
+  text += markup;
   text += "\r\n";
 }
 
 void InvoiceWriter::State::element(int tabs, std::string_view name, std::string_view value,
                                    std::string_view attributes) {
+  const size_t mark = text.size();
   text.append(static_cast<size_t>(tabs), '\t');
   text += '<';
   text += name;
-  if (!attributes.empty()) {
-    text += ' ';
-    text += attributes;
-  }
+  text += attributes;
   text += '>';
-  text += value;
+  const size_t start = text.size();
+  AppendEscaped(text, value);
+  if (text.size() == start) {  // nothing left to say: no element
+    text.resize(mark);
+    return;
+  }
   text += "</";
   text += name;
   text += ">\r\n";
 }
 
-std::int64_t ToCents(double amount) {
-  double cents = std::round(amount * 100);
-  if (!(std::fabs(cents) < 9e15))
-    throw std::overflow_error("Overflow: the amount " + NumberText(amount) + " is too large");
-  return static_cast<std::int64_t>(cents);
+void InvoiceWriter::State::amount(int tabs, std::string_view name,
+                                  const std::optional<model::Decimal>& value,
+                                  std::string_view attributes) {
+  if (value) element(tabs, name, AmountText(*value), attributes);
 }
 
-std::string CentsText(std::int64_t cents) {
-  bool negative = cents < 0;
-  std::uint64_t magnitude =
-      negative ? 0 - static_cast<std::uint64_t>(cents) : static_cast<std::uint64_t>(cents);
-  std::string digits = std::to_string(magnitude);
-  if (digits.size() < 3) digits.insert(0, 3 - digits.size(), '0');
-  digits.insert(digits.size() - 2, 1, '.');
-  return negative ? "-" + digits : digits;
+void InvoiceWriter::State::date(int tabs, std::string_view name,
+                                const std::optional<model::Date>& value, std::string_view inner) {
+  if (!value) return;
+  text.append(static_cast<size_t>(tabs), '\t');
+  text += '<';
+  text += name;
+  text += ">\r\n";
+  element(tabs + 1, inner, text::DateText102(*value), " format=\"102\"");
+  text.append(static_cast<size_t>(tabs), '\t');
+  text += "</";
+  text += name;
+  text += ">\r\n";
 }
+
+void InvoiceWriter::State::reference(int tabs, std::string_view name, const std::string& id) {
+  Group g = open(tabs, name);
+  element(tabs + 1, "ram:IssuerAssignedID", id);
+  close(tabs, name, g);
+}
+
+InvoiceWriter::State::Group InvoiceWriter::State::open(int tabs, std::string_view tag) {
+  Group g{text.size(), 0};
+  text.append(static_cast<size_t>(tabs), '\t');
+  text += '<';
+  text += tag;
+  text += ">\r\n";
+  g.content = text.size();
+  return g;
+}
+
+bool InvoiceWriter::State::close(int tabs, std::string_view tag, Group g) {
+  if (text.size() == g.content) {
+    text.resize(g.start);
+    return false;
+  }
+  text.append(static_cast<size_t>(tabs), '\t');
+  text += "</";
+  text += tag;
+  text += ">\r\n";
+  return true;
+}
+
+bool Blank(std::string_view value) {
+  std::string escaped;
+  AppendEscaped(escaped, value);
+  return escaped.empty();
+}
+
+// ---- Shared parts -------------------------------------------------------------------
+
+void WriteIdentifiers(InvoiceWriter::State& s, int tabs, const model::Identifier* first,
+                      size_t count) {
+  // The schema wants every plain ID before the first GlobalID.
+  for (size_t i = 0; i < count; ++i)
+    if (first[i].scheme.empty()) s.element(tabs, "ram:ID", first[i].id);
+  for (size_t i = 0; i < count; ++i)
+    if (!first[i].scheme.empty())
+      s.element(tabs, "ram:GlobalID", first[i].id, Attribute("schemeID", first[i].scheme));
+}
+
+void WriteLegalOrganization(InvoiceWriter::State& s, int tabs, const model::Identifier& id,
+                            const std::string& tradingName) {
+  auto g = s.open(tabs, "ram:SpecifiedLegalOrganization");
+  s.element(tabs + 1, "ram:ID", id.id, Attribute("schemeID", id.scheme));
+  s.element(tabs + 1, "ram:TradingBusinessName", tradingName);
+  s.close(tabs, "ram:SpecifiedLegalOrganization", g);
+}
+
+void WriteAddress(InvoiceWriter::State& s, int tabs, const model::Address& a) {
+  auto g = s.open(tabs, "ram:PostalTradeAddress");
+  s.element(tabs + 1, "ram:PostcodeCode", a.postCode);
+  s.element(tabs + 1, "ram:LineOne", a.line1);
+  s.element(tabs + 1, "ram:LineTwo", a.line2);
+  s.element(tabs + 1, "ram:LineThree", a.line3);
+  s.element(tabs + 1, "ram:CityName", a.city);
+  s.element(tabs + 1, "ram:CountryID", a.countryCode);
+  s.element(tabs + 1, "ram:CountrySubDivisionName", a.subdivision);
+  s.close(tabs, "ram:PostalTradeAddress", g);
+}
+
+void WriteTaxRegistration(InvoiceWriter::State& s, int tabs, const std::string& id,
+                          const char* scheme) {
+  auto g = s.open(tabs, "ram:SpecifiedTaxRegistration");
+  s.element(tabs + 1, "ram:ID", id, std::string(" schemeID=\"") + scheme + "\"");
+  s.close(tabs, "ram:SpecifiedTaxRegistration", g);
+}
+
+namespace {
+
+// The contact block, the same for both parties.
+void WriteContact(InvoiceWriter::State& s, const model::Contact& c) {
+  auto contact = s.open(4, "ram:DefinedTradeContact");
+  s.element(5, "ram:PersonName", c.name);
+  auto phone = s.open(5, "ram:TelephoneUniversalCommunication");
+  s.element(6, "ram:CompleteNumber", c.telephone);
+  s.close(5, "ram:TelephoneUniversalCommunication", phone);
+  auto email = s.open(5, "ram:EmailURIUniversalCommunication");
+  s.element(6, "ram:URIID", c.email);
+  s.close(5, "ram:EmailURIUniversalCommunication", email);
+  s.close(4, "ram:DefinedTradeContact", contact);
+}
+
+// Seller (BG-4) or buyer (BG-7).
+void WriteParty(InvoiceWriter::State& s, const char* tag, const model::Party& p) {
+  s.line(3, std::string("<") + tag + ">");
+  WriteIdentifiers(s, 4, p.ids.data(), p.ids.size());
+  s.element(4, "ram:Name", p.name);
+  s.element(4, "ram:Description", p.additionalLegalInfo);
+  WriteLegalOrganization(s, 4, p.legalRegistration, p.tradingName);
+  WriteContact(s, p.contact);
+  WriteAddress(s, 4, p.address);
+  auto uri = s.open(4, "ram:URIUniversalCommunication");
+  s.element(5, "ram:URIID", p.electronicAddress.id,
+            Attribute("schemeID", p.electronicAddress.scheme));
+  s.close(4, "ram:URIUniversalCommunication", uri);
+  WriteTaxRegistration(s, 4, p.vatId, "VA");
+  WriteTaxRegistration(s, 4, p.taxRegistration, "FC");
+  s.line(3, std::string("</") + tag + ">");
+}
+
+void WriteAttachment(InvoiceWriter::State& s, const model::Attachment& a) {
+  s.line(3, "<ram:AdditionalReferencedDocument>");
+  s.element(4, "ram:IssuerAssignedID", a.id);
+  s.element(4, "ram:URIID", a.uri);
+  s.line(4, "<ram:TypeCode>916</ram:TypeCode>");
+  s.element(4, "ram:Name", a.description);
+  if (!a.content.empty()) {
+    s.text.append(4, '\t');
+    s.text += "<ram:AttachmentBinaryObject";
+    s.text += Attribute("filename", a.fileName);
+    s.text += Attribute("mimeCode", a.mimeCode);
+    s.text += '>';
+    s.text += text::FileToBase64(a.content);
+    s.text += "</ram:AttachmentBinaryObject>\r\n";
+  }
+  s.line(3, "</ram:AdditionalReferencedDocument>");
+}
+
+// BT-17 (type 50) and BT-18 (type 130, with its scheme) travel as further
+// referenced documents.
+void WriteDocumentReference(InvoiceWriter::State& s, int tabs, const model::Identifier& id,
+                            const char* typeCode) {
+  if (Blank(id.id)) return;
+  s.line(tabs, "<ram:AdditionalReferencedDocument>");
+  s.element(tabs + 1, "ram:IssuerAssignedID", id.id);
+  s.line(tabs + 1, std::string("<ram:TypeCode>") + typeCode + "</ram:TypeCode>");
+  s.element(tabs + 1, "ram:ReferenceTypeCode", id.scheme);
+  s.line(tabs, "</ram:AdditionalReferencedDocument>");
+}
+
+}  // namespace
 
 // ---- InvoiceWriter ------------------------------------------------------------------
 
-InvoiceWriter::InvoiceWriter(const model::SourceValues& values, db::Cursor* lines,
-                             std::string attachments)
-    : state_(std::make_unique<State>(values, lines, std::move(attachments))) {}
+InvoiceWriter::InvoiceWriter(const model::Invoice& invoice) {
+  CheckExpressible(invoice);
+  state_ = std::make_unique<State>(invoice);
+}
 
 InvoiceWriter::~InvoiceWriter() = default;
 
@@ -140,39 +304,19 @@ const std::string& InvoiceWriter::text() const { return state_->text; }
 
 void InvoiceWriter::writeHeader() {
   State& s = *state_;
-  const model::SourceValues& v = s.values;
-
-  model::clsRechnungsdaten daten;
-  daten.Rechnungsnummer = EscapeXmlText(v.BT1);
-  daten.Rechnungsdatum = DateText102(v.BT2);
-  daten.Data_Type = v.BT3.empty() ? "0" : EscapeXmlText(v.BT3);
-  // The note may hold a second part after a line break (CR LF or CR alone).
-  size_t cr = v.BT22.find('\r');
-  if (cr != std::string::npos) {
-    daten.Content_Data = Or(v.BT22.substr(0, cr), kFalse);
-    size_t rest = cr + 1;
-    if (rest < v.BT22.size() && v.BT22[rest] == '\n') ++rest;
-    daten.Bemerkung = v.BT22.substr(rest);
-  } else {
-    daten.Content_Data = Or(v.BT22, kFalse);
-  }
-  daten.SubjectCode_data = Or(v.BT21, kFalse);
-  daten.Prozess = Or(v.BT23, kFalse);
-  daten.Vertragsnummer = v.BT12;
-  daten.Faelligkeitsdatum = DateText102(v.BT9);
-  daten.Projektreferenz = v.BT11;
-  daten.Bestellnummer = v.BT13;
-  daten.Preceding_Invoice_number = v.BT25;
-  daten.Specification = v.BT24;
+  const model::Invoice& inv = s.invoice;
 
   s.text.clear();
-  s.text.reserve(16 * 1024);
+  size_t estimate = 16 * 1024 + inv.lines.size() * 2048;
+  for (const model::Attachment& a : inv.attachments) estimate += a.content.size() / 3 * 4 + 512;
+  s.text.reserve(estimate);
+
   s.line(0, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
   s.line(0, "<!-- Mit belvora Version: " + std::to_string(version::major) + "." +
                 std::to_string(version::minor) + "." + std::to_string(version::revision) +
                 " erstellt. -->");
   s.line(0, std::string("<!-- Infos unter: ") + kMakerWebAddress + " -->");
-  s.line(0, "<!-- Erstellt am: " + ShortDateText(sys::today()) + " -->");
+  s.line(0, "<!-- Erstellt am: " + text::ShortDateText(sys::today()) + " -->");
   std::string root = "<rsm:CrossIndustryInvoice";
   bool first = true;
   for (const auto& [attribute, uri] : kNamespaces) {
@@ -187,164 +331,74 @@ void InvoiceWriter::writeHeader() {
   s.line(0, root);
 
   s.line(1, "<rsm:ExchangedDocumentContext>");
-  s.line(2, "<ram:BusinessProcessSpecifiedDocumentContextParameter>");
-  s.element(3, "ram:ID", daten.Prozess);
-  s.line(2, "</ram:BusinessProcessSpecifiedDocumentContextParameter>");
+  auto process = s.open(2, "ram:BusinessProcessSpecifiedDocumentContextParameter");
+  s.element(3, "ram:ID", inv.businessProcess);
+  s.close(2, "ram:BusinessProcessSpecifiedDocumentContextParameter", process);
   s.line(2, "<ram:GuidelineSpecifiedDocumentContextParameter>");
-  s.element(3, "ram:ID", kGuidelineId);
+  s.element(3, "ram:ID", Blank(inv.specificationId) ? kGuidelineId : inv.specificationId);
   s.line(2, "</ram:GuidelineSpecifiedDocumentContextParameter>");
   s.line(1, "</rsm:ExchangedDocumentContext>");
   s.line(1, "<rsm:ExchangedDocument>");
-  s.element(2, "ram:ID", daten.Rechnungsnummer);
-  s.element(2, "ram:TypeCode", daten.Data_Type);
-  s.line(2, "<ram:IssueDateTime>");
-  s.element(3, "udt:DateTimeString", daten.Rechnungsdatum, "format=\"102\"");
-  s.line(2, "</ram:IssueDateTime>");
-  s.line(2, "<ram:IncludedNote>");
-  s.element(3, "ram:Content", daten.Content_Data);
-  s.element(3, "ram:SubjectCode", daten.SubjectCode_data);
-  s.line(2, "</ram:IncludedNote>");
-  if (!daten.Bemerkung.empty()) {
+  s.element(2, "ram:ID", inv.number);
+  s.element(2, "ram:TypeCode", inv.typeCode);
+  s.date(2, "ram:IssueDateTime", inv.issueDate);
+  for (const model::Note& note : inv.notes) {
+    if (Blank(note.text)) continue;  // a subject without a note says nothing
     s.line(2, "<ram:IncludedNote>");
-    s.element(3, "ram:Content", daten.Bemerkung);
-    s.element(3, "ram:SubjectCode", daten.SubjectCode_data);
+    s.element(3, "ram:Content", note.text);
+    s.element(3, "ram:SubjectCode", note.subjectCode);
     s.line(2, "</ram:IncludedNote>");
   }
   s.line(1, "</rsm:ExchangedDocument>");
   s.line(1, "<rsm:SupplyChainTradeTransaction>");
-  s.line(2, "<ram:IncludedSupplyChainTradeLineItem>");
+  // The line writer continues inside the first line item.
+  if (!inv.lines.empty()) s.line(2, "<ram:IncludedSupplyChainTradeLineItem>");
 }
 
 void InvoiceWriter::writeTradeParty(bool seller) {
   State& s = *state_;
-  const model::SourceValues& v = s.values;
+  const model::Invoice& inv = s.invoice;
   if (seller) {
-    model::clsRechnungsSteller party;
-    party.Kennung = kFalse;
-    party.Unternehmen = v.BT27;
-    party.UmsatzsteuerID = EscapeXmlText(v.BT31);
-    party.UnternehmenEmail = Or(v.BT34, kFalse);
-    party.Strasse = Or(v.BT35, kFalse);
-    party.Ort = v.BT37;
-    party.Plz = v.BT38;
-    party.Land = Or(v.BT40, kDE);
-    party.KontaktName = Or(v.BT41, kFalse);
-    party.Telefon = Or(v.BT42, kFalse);
-    party.KontaktEmail = Or(v.BT43, kFalse);
-
-    s.element(3, "ram:BuyerReference", v.BT10.empty() ? kFalse : CleanXmlText(v.BT10));
-    s.line(3, "<ram:SellerTradeParty>");
-    s.element(4, "ram:GlobalID", party.Kennung);
-    s.element(4, "ram:Name", party.Unternehmen);
-    WriteContact(s, party.KontaktName, party.KontaktDepartment, party.Telefon, party.KontaktEmail);
-    s.line(4, "<ram:PostalTradeAddress>");
-    s.element(5, "ram:PostcodeCode", party.Plz);
-    s.element(5, "ram:LineOne", party.Strasse);
-    s.element(5, "ram:LineTwo", kFalse);
-    s.element(5, "ram:LineThree", kFalse);
-    s.element(5, "ram:CityName", party.Ort);
-    s.element(5, "ram:CountryID", party.Land);
-    s.line(4, "</ram:PostalTradeAddress>");
-    s.line(4, "<ram:URIUniversalCommunication>");
-    s.element(5, "ram:URIID", party.UnternehmenEmail, "schemeID=\"EM\"");
-    s.line(4, "</ram:URIUniversalCommunication>");
-    s.line(4, "<ram:SpecifiedTaxRegistration>");
-    s.element(5, "ram:ID", party.UmsatzsteuerID, "schemeID=\"VA\"");
-    s.line(4, "</ram:SpecifiedTaxRegistration>");
-    s.line(3, "</ram:SellerTradeParty>");
+    s.element(3, "ram:BuyerReference", inv.buyerReference);
+    WriteParty(s, "ram:SellerTradeParty", inv.seller);
     return;
   }
 
-  model::clsRechnungsEmpfaenger party;
-  party.Kennung = kFalse;
-  party.Unternehmen = v.BT44;
-  party.UmsatzsteuerID = v.BT48.empty() ? kDE : EscapeXmlText(v.BT48);
-  party.UnternehmenEmail = v.BT49.empty() ? kFalse : EscapeXmlText(v.BT49);
-  party.Strasse = Or(v.BT50, kFalse);
-  party.Ort = Or(v.BT52, kFalse);
-  party.Plz = Or(v.BT53, kFalse);
-  party.Land = Or(v.BT55, kDE);
-  party.KontaktName = Or(v.BT56, kFalse);
-  party.KontaktTelefon = Or(v.BT57, kFalse);
-  party.KontaktEmail = Or(v.BT58, kFalse);
-
-  s.line(3, "<ram:BuyerTradeParty>");
-  s.element(4, "ram:GlobalID", party.Kennung);
-  s.element(4, "ram:Name", party.Unternehmen);
-  WriteContact(s, party.KontaktName, party.KontaktDepartment, party.KontaktTelefon,
-               party.KontaktEmail);
-  s.line(4, "<ram:PostalTradeAddress>");
-  s.element(5, "ram:PostcodeCode", party.Plz);
-  s.element(5, "ram:LineOne", party.Strasse);
-  s.element(5, "ram:LineTwo", kFalse);
-  s.element(5, "ram:CityName", party.Ort);
-  s.element(5, "ram:CountryID", party.Land);
-  s.line(4, "</ram:PostalTradeAddress>");
-  s.line(4, "<ram:URIUniversalCommunication>");
-  s.element(5, "ram:URIID", party.UnternehmenEmail, "schemeID=\"EM\"");
-  s.line(4, "</ram:URIUniversalCommunication>");
-  if (!party.UmsatzsteuerID.empty()) {
-    s.line(4, "<ram:SpecifiedTaxRegistration>");
-    s.element(5, "ram:ID", party.UmsatzsteuerID, "schemeID=\"VA\"");
-    s.line(4, "</ram:SpecifiedTaxRegistration>");
-  }
-  s.line(3, "</ram:BuyerTradeParty>");
-  if (!v.BT13.empty()) {
-    s.line(3, "<ram:BuyerOrderReferencedDocument>");
-    s.element(4, "ram:IssuerAssignedID", v.BT13);
-    s.line(3, "</ram:BuyerOrderReferencedDocument>");
-  }
-  if (!v.BT12.empty()) {
-    s.line(3, "<ram:ContractReferencedDocument>");
-    s.element(4, "ram:IssuerAssignedID", v.BT12);
-    s.line(3, "</ram:ContractReferencedDocument>");
-  }
-  WriteAttachments(s);
-  if (!v.BT11.empty()) {
-    std::string project = CleanXmlText(v.BT11);
+  WriteParty(s, "ram:BuyerTradeParty", inv.buyer);
+  const model::TaxRepresentative& rep = inv.taxRepresentative;
+  auto g = s.open(3, "ram:SellerTaxRepresentativeTradeParty");
+  s.element(4, "ram:Name", rep.name);
+  WriteAddress(s, 4, rep.address);
+  WriteTaxRegistration(s, 4, rep.vatId, "VA");
+  s.close(3, "ram:SellerTaxRepresentativeTradeParty", g);
+  s.reference(3, "ram:SellerOrderReferencedDocument", inv.salesOrderReference);
+  s.reference(3, "ram:BuyerOrderReferencedDocument", inv.purchaseOrderReference);
+  s.reference(3, "ram:ContractReferencedDocument", inv.contractReference);
+  for (const model::Attachment& a : inv.attachments) WriteAttachment(s, a);
+  WriteDocumentReference(s, 3, {inv.tenderReference, {}}, "50");
+  WriteDocumentReference(s, 3, inv.invoicedObjectId, "130");
+  if (!Blank(inv.projectReference)) {
+    // The project has no name of its own: the reference stands for both.
     s.line(2, "<ram:SpecifiedProcuringProject>");
-    s.element(3, "ram:ID", project);
-    s.element(3, "ram:Name", project);
+    s.element(3, "ram:ID", inv.projectReference);
+    s.element(3, "ram:Name", inv.projectReference);
     s.line(2, "</ram:SpecifiedProcuringProject>");
   }
 }
 
-namespace {
-
-// One block per existing file of the ";"-separated list, in list order.
-void WriteAttachments(InvoiceWriter::State& s) {
-  if (s.attachments.empty()) return;
-  size_t start = 0;
-  while (start <= s.attachments.size()) {
-    size_t end = s.attachments.find(';', start);
-    if (end == std::string::npos) end = s.attachments.size();
-    std::string path = s.attachments.substr(start, end - start);
-    start = end + 1;
-    if (path.empty() || !sys::fileExists(path)) continue;
-    size_t slash = path.rfind('/');
-    std::string name =
-        FormatField(db::Value(slash == std::string::npos ? path : path.substr(slash + 1)),
-                    db::Value(""), {}, true);
-    std::string bytes = sys::readFile(path, "attachment");  // an unreadable file ends the run
-    std::string mime = MimeCode(path);
-    s.line(3, "<ram:AdditionalReferencedDocument>");
-    s.element(4, "ram:IssuerAssignedID", name);
-    s.line(4, "<ram:TypeCode>916</ram:TypeCode>");
-    s.element(4, "ram:Name", name);
-    if (!mime.empty()) {
-      s.text.append(4, '\t');
-      s.text += "<ram:AttachmentBinaryObject filename=\"";
-      s.text += name;
-      s.text += "\" mimeCode=\"";
-      s.text += mime;
-      s.text += "\">";
-      s.text += FileToBase64(bytes);
-      s.text += "</ram:AttachmentBinaryObject>\r\n";
-    }
-    s.line(3, "</ram:AdditionalReferencedDocument>");
-  }
+std::string WriteCii(const model::Invoice& invoice) {
+  InvoiceWriter w(invoice);
+  w.writeHeader();
+  w.writeLineItems();
+  w.writeTradeParty(true);
+  w.writeTradeParty(false);
+  w.writeSettlement();
+  w.writeTaxBreakdown();
+  w.writeBillingPeriod();
+  w.writeAllowances();
+  w.writePaymentTerms();
+  w.writeSummation();
+  return std::move(w.state_->text);
 }
-
-}  // namespace
 
 }  // namespace belvora::writer

@@ -3,32 +3,29 @@
 #include <memory>
 #include <string>
 
-#include "model/SourceValues.h"
-
-namespace belvora::db {
-class Cursor;
-}
+#include "model/Invoice.h"
 
 namespace belvora::writer {
 
-// Writes one CII invoice as text, section by section, in the order the
+// Writes one invoice as CII text, section by section, in the order the
 // creation run calls them. The text is assembled in place; no DOM is built.
+// The writer writes what the model holds and computes nothing: the VAT
+// breakdown and the totals come from model::ComputeTotals.
 class InvoiceWriter {
  public:
-  // values: the document-level values read from the first source row.
-  // lines: the source positioned on its first row (nullptr when there is no
-  // source); the line writer walks it to its end. attachments: the
-  // ";"-separated list of files to embed.
-  InvoiceWriter(const model::SourceValues& values, db::Cursor* lines, std::string attachments);
+  // The invoice must outlive the writer. Throws std::invalid_argument when
+  // the invoice holds a term that CII cannot carry (a second preceding
+  // invoice, ...), so that nothing is written without it.
+  explicit InvoiceWriter(const model::Invoice& invoice);
   ~InvoiceWriter();
 
   void writeHeader();                 // begins the text
-  void writeLineItems();              // walks the lines, keeps what the tax step needs
+  void writeLineItems();              // the lines, then opens the header agreement
   void writeTradeParty(bool seller);  // buyer call also writes references and attachments
   void writeSettlement();  // agreement close, delivery, settlement opening, payment means
   void writeTaxBreakdown();
   void writeBillingPeriod();
-  void writeAllowances();
+  void writeAllowances();  // document allowances and charges
   void writePaymentTerms();
   void writeSummation();  // totals, preceding invoice, closing tags
 
@@ -37,7 +34,11 @@ class InvoiceWriter {
   struct State;  // opaque; shared by the section files
 
  private:
+  friend std::string WriteCii(const model::Invoice& invoice);  // takes the text over
   std::unique_ptr<State> state_;
 };
+
+// The whole document: every section, in order.
+std::string WriteCii(const model::Invoice& invoice);
 
 }  // namespace belvora::writer

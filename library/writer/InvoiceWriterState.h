@@ -1,102 +1,72 @@
 #pragma once
 
-// Private state of InvoiceWriter, shared by its section files.
+// Private state of InvoiceWriter and the element helpers its section files
+// share. Every text value is escaped here, once; an element whose value is
+// empty is not written at all.
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <vector>
 
-#include "model/SourceValues.h"
-#include "platform/db/Value.h"
+#include "model/Invoice.h"
 #include "writer/InvoiceWriter.h"
 
 namespace belvora::writer {
 
-// One VAT group of the breakdown, keyed by the exact line rate.
-struct TaxGroup {
-  double rate = 0;
-  std::int64_t basisCents = 0;
-  std::size_t lineCount = 0;
-  std::string category;  // the category all lines share, if any
-  bool mixedCategories = false;
-  std::string allowanceCategory;  // BT95 of an allowance that created the group
-};
-
-// One document allowance, keyed by the allowance rate text (BT96).
-struct AllowanceEntry {
-  std::int64_t amountCents = 0;
-  std::string category;    // BT95 of the last row added
-  std::string rate;        // BT96
-  std::string reason;      // BT97
-  std::string reasonCode;  // BT98
-};
-
-// What the tax step needs, gathered row by row while the lines are written,
-// so the source is walked once.
-class TaxCollector {
- public:
-  // Column indexes of the cursor, looked up once.
-  void bind(const std::vector<std::string>& columns, int bt131, int bt152, int bt92, int bt95,
-            int bt96, int bt97, int bt98);
-  // Adds one row; `category` is the line's VAT category as the line writer
-  // converted it. After the first failure the rest of the rows are ignored,
-  // as the step would have ended there.
-  void add(const std::vector<db::Value>& row, const std::string& category);
-
-  const std::optional<std::string>& failure() const { return failure_; }
-  std::vector<TaxGroup>& groups() { return groups_; }
-  std::vector<AllowanceEntry>& allowances() { return allowances_; }
-  // The group of a rate, appended when there is none yet.
-  TaxGroup& group(double rate);
-
- private:
-  void addRow(const std::vector<db::Value>& row, const std::string& category);
-
-  const std::vector<std::string>* columns_ = nullptr;
-  int bt131_ = -1, bt152_ = -1, bt92_ = -1, bt95_ = -1, bt96_ = -1, bt97_ = -1, bt98_ = -1;
-  std::vector<TaxGroup> groups_;
-  std::unordered_map<double, size_t> groupIndex_;
-  std::vector<AllowanceEntry> allowances_;
-  std::unordered_map<std::string, size_t> allowanceIndex_;
-  std::optional<std::string> failure_;
-};
-
 struct InvoiceWriter::State {
-  State(const model::SourceValues& v, db::Cursor* c, std::string a)
-      : values(v), lines(c), attachments(std::move(a)) {}
+  explicit State(const model::Invoice& i) : invoice(i) {}
 
-  const model::SourceValues& values;
-  db::Cursor* lines;
-  std::string attachments;
+  const model::Invoice& invoice;
   std::string text;
 
-  bool linesWalked = false;
-  TaxCollector tax;
-  std::int64_t taxBasisTotalCents = 0;
-  std::int64_t taxTotalCents = 0;
-  std::int64_t allowanceTotalCents = 0;
-
-  // Appends tabs, the text and CR LF.
-  void line(int tabs, std::string_view s);
-  // Appends tabs, open tag, value, close tag and CR LF: element "ram:ID"
-  // gives <ram:ID>value</ram:ID>; attributes go into `open` after a blank.
+  // Tabs, the literal markup, CR LF.
+  void line(int tabs, std::string_view markup);
+  // Tabs, <name attributes>escaped value</name>, CR LF; nothing when the
+  // escaped value is empty. `attributes` is ready markup (see Attribute).
   void element(int tabs, std::string_view name, std::string_view value,
                std::string_view attributes = {});
+  void amount(int tabs, std::string_view name, const std::optional<model::Decimal>& value,
+              std::string_view attributes = {});
+  // A date element: <name> / <prefix:DateTimeString format="102"> / </name>.
+  void date(int tabs, std::string_view name, const std::optional<model::Date>& value,
+            std::string_view inner = "udt:DateTimeString");
+  // <name><ram:IssuerAssignedID>id</ram:IssuerAssignedID></name>, when id is given.
+  void reference(int tabs, std::string_view name, const std::string& id);
 
-  // Walks the rows for the tax step only (when the lines were not written).
-  void collectTaxOnly();
+  // A group element: open() writes <tag>, close() writes </tag>, or takes
+  // the opening back when nothing was written inside (no empty groups).
+  struct Group {
+    std::size_t start, content;
+  };
+  Group open(int tabs, std::string_view tag);
+  // Returns whether the group was kept.
+  bool close(int tabs, std::string_view tag, Group g);
 };
 
-// Amount in cents of a value already rounded to two decimals.
-std::int64_t ToCents(double amount);
-std::string CentsText(std::int64_t cents);
+// True when nothing of the value would reach the document.
+bool Blank(std::string_view value);
 
-// The held (already cleaned or escaped) text, or a default when empty.
-inline const std::string& Or(const std::string& value, const std::string& fallback) {
-  return value.empty() ? fallback : value;
-}
+// The text as element content or attribute value: control characters that
+// XML 1.0 forbids removed, the five specials escaped, every letter kept.
+void AppendEscaped(std::string& out, std::string_view value);
+
+// ` name="value"` (escaped), or nothing when the value is empty.
+std::string Attribute(std::string_view name, std::string_view value);
+
+// Parts that several sections write.
+// Identifiers without a scheme as ram:ID, with one as ram:GlobalID.
+void WriteIdentifiers(InvoiceWriter::State& s, int tabs, const model::Identifier* first,
+                      size_t count);
+void WriteLegalOrganization(InvoiceWriter::State& s, int tabs, const model::Identifier& id,
+                            const std::string& tradingName);
+void WriteAddress(InvoiceWriter::State& s, int tabs, const model::Address& a);
+void WriteTaxRegistration(InvoiceWriter::State& s, int tabs, const std::string& id,
+                          const char* scheme);
+
+// Number texts. Amounts have two decimals; prices and quantities keep the
+// decimals they hold; rates have at least two.
+inline std::string AmountText(const model::Decimal& d) { return d.text(2); }
+inline std::string PlainText(const model::Decimal& d) { return d.text(0); }
+inline std::string RateText(const model::Decimal& d) { return d.text(2); }
 
 }  // namespace belvora::writer

@@ -10,6 +10,8 @@
 
 #include "platform/db/Text.h"
 #include "platform/sys/Ascii.h"
+#include "text/Decimal.h"
+#include "text/Texte.h"
 
 // Statements, names and diagnostics travel through the narrow calls as UTF-8
 // (unixODBC hands them to the driver unchanged); column and parameter data
@@ -314,9 +316,9 @@ class OdbcCursor : public Cursor {
     // own conversions follow the process locale (a decimal comma would
     // silently cut 12.50 to 12).
     if (how == Fetch::Real) {
-      if (auto v = parseReal(text)) return Value(*v);
+      if (auto v = text::Decimal::parse(ascii::TrimBlanks(text))) return Value(v->toDouble());
     } else if (how == Fetch::Date) {
-      if (auto d = parseIsoDate(text)) return Value(*d);
+      if (auto d = text::ParseDate(text)) return Value(*d);
     }
     return Value(std::move(text));
   }

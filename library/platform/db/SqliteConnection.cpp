@@ -10,6 +10,7 @@
 
 #include "platform/db/Text.h"
 #include "platform/sys/Ascii.h"
+#include "text/Texte.h"
 
 namespace belvora::db {
 
@@ -169,7 +170,7 @@ class SqliteCursor : public Cursor {
         const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
         std::string text(p ? p : "", static_cast<size_t>(sqlite3_column_bytes(s, i)));
         if (dateColumn_[static_cast<size_t>(i)]) {
-          if (auto date = parseIsoDate(text)) return Value(*date);
+          if (auto date = text::ParseDate(text)) return Value(*date);
         }
         return Value(std::move(text));
       }

@@ -9,15 +9,11 @@
 // Small text helpers shared by the SQLite and ODBC back ends.
 namespace belvora::db {
 
-// "yyyy-mm-dd", optionally followed by ' ' or 'T' and "hh:mm[:ss[.fff]]" and a
-// zone suffix (which is ignored). Only real calendar dates are accepted.
-std::optional<Date> parseIsoDate(std::string_view text);
+// Numbers and dates in database text are parsed by the text area's
+// parsers (text::Decimal::parse, text::ParseDate): one of each.
+
 // "yyyy-mm-dd" when the time of day is midnight, else "yyyy-mm-dd hh:mm:ss".
 std::string formatIsoDate(const Date& d);
-
-// Numbers as databases print them, independent of the process locale.
-std::optional<double> parseReal(std::string_view text);
-std::optional<std::int64_t> parseInteger(std::string_view text);
 
 // UTF-8 <-> UTF-16 for the wide-character data of ODBC. Malformed input
 // becomes U+FFFD instead of being passed on.

@@ -114,6 +114,22 @@ TEST_F(CreationSession, WithoutSelectorTheFirstRowNamesTheStoredNumber) {
   EXPECT_EQ(storedDocuments()[0].number, "252069");
 }
 
+TEST_F(CreationSession, WithoutSelectorOnlyTheRowsOfTheFirstRowsInvoiceAreRead) {
+  // The view delivers the rows of all five invoices.
+  clsXRechnung x;
+  ASSERT_TRUE(x.DLL_Init_DB(out("a.xml"), connect(), kSql, "", false));
+  ASSERT_TRUE(x.CreateXRechnung()) << (messages().empty() ? "" : messages()[0].text);
+  const std::string file = readAll(out("a.xml"));
+  EXPECT_THAT(file, HasSubstr("\t\t<ram:ID>252068</ram:ID>\r\n"));
+  std::size_t lines = 0;
+  for (auto at = file.find("<ram:IncludedSupplyChainTradeLineItem>"); at != std::string::npos;
+       at = file.find("<ram:IncludedSupplyChainTradeLineItem>", at + 1))
+    ++lines;
+  EXPECT_EQ(lines, 4u) << "not the lines of the other invoices";
+  EXPECT_EQ(file.find("Hotel Alpenblick"), std::string::npos);
+  EXPECT_EQ(storedDocuments().at(0).number, "252068");
+}
+
 TEST_F(CreationSession, LowerCaseSelectIsAQueryAndAQuotedSelectorIsBound) {
   copyInvoice("252068", "O'Brien 1");
   clsXRechnung x;
@@ -126,7 +142,10 @@ TEST_F(CreationSession, LowerCaseSelectIsAQueryAndAQuotedSelectorIsBound) {
   // A selector that tries to widen the query matches nothing at all.
   clsXRechnung y;
   EXPECT_FALSE(y.DLL_Init_DB(out("b.xml"), connect(), kSql, "x' OR '1'='1", false));
-  EXPECT_TRUE(messages().empty());
+  ASSERT_EQ(messages().size(), 1u);
+  EXPECT_EQ(messages()[0].text,
+            "No rows were found for the selector \"x' OR '1'='1\".\r\nPlease check your data "
+            "source!");
 }
 
 TEST_F(CreationSession, SlashesInTheExportNameBecomeHyphens) {
@@ -145,9 +164,11 @@ TEST_F(CreationSession, SlashesInTheExportNameBecomeHyphens) {
 }
 
 TEST_F(CreationSession, RequiredColumnsMissingOrNullWriteNothing) {
+  // BT20 and BT31 may be absent (EN 16931 allows it; the rules decide), BT2
+  // and BT27 may not, and BT126 must exist.
   exec("CREATE TABLE Partial AS SELECT * FROM VorlageXRechnung WHERE BT1 = '252068'");
   exec("ALTER TABLE Partial DROP COLUMN BT126");
-  exec("UPDATE Partial SET BT20 = NULL, BT31 = NULL");
+  exec("UPDATE Partial SET BT20 = NULL, BT31 = NULL, BT2 = NULL, BT27 = NULL");
   clsXRechnung x;
   ASSERT_TRUE(x.DLL_Init_DB(out("a.xml"), connect(), "SELECT * FROM Partial", "252068", false));
   EXPECT_FALSE(x.CreateXRechnung());
@@ -156,7 +177,7 @@ TEST_F(CreationSession, RequiredColumnsMissingOrNullWriteNothing) {
   EXPECT_EQ(messages()[0].icon, Icon::Exclamation);
   EXPECT_EQ(messages()[0].text,
             "The following required fields are NULL or missing:\r\n"
-            "BT20, BT31, BT31, BT126 (existiert nicht)\r\n"
+            "BT2, BT27, BT126 (existiert nicht)\r\n"
             "Please check your data source!");
   EXPECT_FALSE(std::filesystem::exists(out("a.xml")));
   EXPECT_TRUE(storedDocuments().empty());
@@ -200,13 +221,16 @@ TEST_F(CreationSession, DatabaseFailuresGiveTheConnectionMessage) {
   EXPECT_FALSE(std::filesystem::exists(missing)) << "a missing database is never created";
 }
 
-TEST_F(CreationSession, SelectorMatchingNothingIsSilentAndThenReportsNoData) {
+TEST_F(CreationSession, SelectorMatchingNothingSaysSoAndThenReportsNoData) {
   clsXRechnung x;
   EXPECT_FALSE(x.DLL_Init_DB(out("a.xml"), connect(), kSql, "999999", false));
-  EXPECT_TRUE(ui->calls.empty());
-  EXPECT_FALSE(x.CreateXRechnung());
   ASSERT_EQ(messages().size(), 1u);
+  EXPECT_EQ(messages()[0].title, "Note");
   EXPECT_EQ(messages()[0].text,
+            "No rows were found for the selector \"999999\".\r\nPlease check your data source!");
+  EXPECT_FALSE(x.CreateXRechnung());
+  ASSERT_EQ(messages().size(), 2u);
+  EXPECT_EQ(messages()[1].text,
             "The following required fields are NULL or missing:\r\nRecordset contains no "
             "data\r\nPlease check your data source!");
   EXPECT_FALSE(std::filesystem::exists(out("a.xml")));
@@ -239,25 +263,39 @@ TEST_F(CreationSession, InitWhileAnEarlierSessionIsOpenStartsAfresh) {
   EXPECT_FALSE(x.DLL_Init_DB(out("a.xml"), connect(), kSql, "no such invoice", false));
   ASSERT_TRUE(x.DLL_Init_DB(out("a.xml"), connect(), kSql, "252070", false));
   ASSERT_TRUE(x.CreateXRechnung());
-  EXPECT_TRUE(messages().empty());
+  EXPECT_EQ(messages().size(), 1u) << "only the one of the empty selector";
   EXPECT_EQ(storedDocuments().at(0).number, "252070");
 }
 
-TEST_F(CreationSession, UnreadableAttachmentIsAnErrorInDllAndWritesNothing) {
-  // A regular file that cannot be read, whoever runs the test; a missing
-  // attachment is skipped, so it does not count.
-  const std::string attachment = "/proc/self/mem";
+TEST_F(CreationSession, AttachmentsAreEmbeddedAndMissingOrUnreadableOnesNamed) {
+  std::ofstream(dir / "Plan & Foto.jpeg", std::ios::binary) << "\xFF\xD8jpeg";
+  {
+    clsXRechnung x;
+    ASSERT_TRUE(
+        x.DLL_Init_DB(out("a.xml"), connect(), kSql, "252068", false, dir / "Plan & Foto.jpeg"));
+    ASSERT_TRUE(x.CreateXRechnung()) << (messages().empty() ? "" : messages()[0].text);
+    EXPECT_THAT(readAll(out("a.xml")),
+                HasSubstr("<ram:AttachmentBinaryObject filename=\"Plan &amp; Foto.jpeg\" "
+                          "mimeCode=\"image/jpeg\">/9hqcGVn</ram:AttachmentBinaryObject>"));
+  }
+  // A regular file that cannot be read, whoever runs the test, and one that
+  // does not exist: the caller asked for both, so nothing is written.
   clsXRechnung x;
-  ASSERT_TRUE(x.DLL_Init_DB(out("a.xml"), connect(), kSql, "252068", false,
-                            dir / "missing.pdf;" + attachment));
+  ASSERT_TRUE(x.DLL_Init_DB(out("b.xml"), connect(), kSql, "252068", false,
+                            dir / "missing.pdf;/proc/self/mem"));
   EXPECT_FALSE(x.CreateXRechnung());
   ASSERT_EQ(messages().size(), 1u);
-  EXPECT_EQ(messages()[0].title, "Error in DLL");
-  EXPECT_EQ(messages()[0].icon, Icon::Critical);
+  EXPECT_EQ(messages()[0].title, "Note");
+  EXPECT_EQ(messages()[0].icon, Icon::Exclamation);
   EXPECT_EQ(messages()[0].text,
-            errorInDll(EIO, "cannot read attachment '/proc/self/mem': Input/output error", EIO));
-  EXPECT_TRUE(std::filesystem::is_empty(dir / "out"));
-  EXPECT_TRUE(storedDocuments().empty());
+            "The data source holds values that cannot be used:\r\n"
+            "EmbeddedFile: \"" +
+                dir / "missing.pdf" +
+                "\" does not exist or is no file\r\n"
+                "EmbeddedFile: \"/proc/self/mem\" cannot be read: "
+                "Input/output error\r\nPlease check your data source!");
+  EXPECT_FALSE(std::filesystem::exists(out("b.xml")));
+  EXPECT_EQ(storedDocuments().size(), 1u) << "only the first invoice";
 }
 
 TEST_F(CreationSession, ExistingFileIsReplacedOnlyOnYes) {

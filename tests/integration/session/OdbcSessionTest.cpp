@@ -182,3 +182,19 @@ TEST_F(SqliteOdbcSession, CreatesAndStoresThroughTheSqliteDriver) {
   EXPECT_EQ(docs[0].number, "252071");
   EXPECT_EQ(docs[0].bytes, belvora::sys::readFile(out("a.xml")));
 }
+
+TEST_F(PostgresSession, NaNInANumericColumnIsABadValueAndNothingIsWritten) {
+  belvora::db::open(pg)->execute(std::string("UPDATE ") + kSchema +
+                                 ".VorlageXRechnung SET BT146 = 'NaN' WHERE BT1 = '252068' AND "
+                                 "RowNo = 3");
+  clsXRechnung x;
+  ASSERT_TRUE(x.DLL_Init_DB(out("a.xml"), pg, std::string("exec ") + kSchema + ".sp_XRechnung",
+                            "252068", false, "", table()));
+  EXPECT_FALSE(x.CreateXRechnung());
+  ASSERT_EQ(messages().size(), 1u);
+  EXPECT_EQ(messages()[0].text,
+            "The data source holds values that cannot be used:\r\nBT146, row 3: \"NaN\" is not a "
+            "number\r\nPlease check your data source!");
+  EXPECT_FALSE(std::filesystem::exists(out("a.xml")));
+  EXPECT_TRUE(pgDocuments().empty());
+}

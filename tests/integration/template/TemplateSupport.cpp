@@ -25,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include "belvora/clsXRechnung.h"
+#include "model/Catalogue.h"
 
 extern char** environ;
 
@@ -33,46 +34,30 @@ namespace belvora::test::tpl {
 namespace fs = std::filesystem;
 
 const std::vector<CatalogueColumn>& Catalogue() {
-  static const std::vector<CatalogueColumn> columns = {
-      {"BT1", Kind::Text, false},     {"BT2", Kind::Date, false},
-      {"BT3", Kind::Text, false},     {"BT9", Kind::Date, false},
-      {"BT10", Kind::Text, false},    {"BT11", Kind::Text, false},
-      {"BT12", Kind::Text, false},    {"BT13", Kind::Text, false},
-      {"BT20", Kind::Text, false},    {"BT21", Kind::Text, false},
-      {"BT22", Kind::Text, false},    {"BT23", Kind::Text, false},
-      {"BT24", Kind::Text, false},    {"BT25", Kind::Text, false},
-      {"BT27", Kind::Text, false},    {"BT31", Kind::Text, false},
-      {"BT34", Kind::Text, false},    {"BT35", Kind::Text, false},
-      {"BT37", Kind::Text, false},    {"BT38", Kind::Text, false},
-      {"BT40", Kind::Text, false},    {"BT41", Kind::Text, false},
-      {"BT42", Kind::Text, false},    {"BT43", Kind::Text, false},
-      {"BT44", Kind::Text, false},    {"BT48", Kind::Text, false},
-      {"BT49", Kind::Text, false},    {"BT50", Kind::Text, false},
-      {"BT52", Kind::Text, false},    {"BT53", Kind::Text, false},
-      {"BT55", Kind::Text, false},    {"BT56", Kind::Text, false},
-      {"BT57", Kind::Text, false},    {"BT58", Kind::Text, false},
-      {"BT72", Kind::Date, false},    {"BT73", Kind::Date, false},
-      {"BT74", Kind::Date, false},    {"BT81", Kind::Text, false},
-      {"BT82", Kind::Text, false},    {"BT83", Kind::Text, false},
-      {"BT84", Kind::Text, false},    {"BT85", Kind::Text, false},
-      {"BT86", Kind::Text, false},    {"BT87", Kind::Text, false},
-      {"BT88", Kind::Text, false},    {"BT89", Kind::Text, false},
-      {"BT90", Kind::Text, false},    {"BT91", Kind::Text, false},
-      {"BT92", Kind::Number, true},   {"BT93", Kind::Number, true},
-      {"BT94", Kind::Number, true},   {"BT95", Kind::Text, true},
-      {"BT96", Kind::Number, true},   {"BT97", Kind::Text, true},
-      {"BT98", Kind::Text, true},     {"BT99", Kind::Number, false},
-      {"BT100", Kind::Number, false}, {"BT101", Kind::Number, false},
-      {"BT102", Kind::Text, false},   {"BT109", Kind::Number, false},
-      {"BT110", Kind::Number, false}, {"BT112", Kind::Number, false},
-      {"BT113", Kind::Number, false}, {"BT114", Kind::Number, false},
-      {"BT115", Kind::Number, false}, {"BT116", Kind::Number, true},
-      {"BT118", Kind::Text, true},    {"BT126", Kind::Integer, true},
-      {"BT129", Kind::Number, true},  {"BT130", Kind::Text, true},
-      {"BT131", Kind::Number, true},  {"BT146", Kind::Number, true},
-      {"BT152", Kind::Number, true},  {"BT153", Kind::Text, true},
-      {"BT154", Kind::Text, true},    {"BT155", Kind::Text, true},
-  };
+  static const std::vector<CatalogueColumn> columns = [] {
+    std::vector<CatalogueColumn> all = {{"RowNo", Kind::Integer}, {"RowKind", Kind::Text}};
+    for (const model::Column& c : model::Columns()) {
+      switch (c.type) {
+        case model::ValueType::Computed:
+          continue;
+        case model::ValueType::Date:
+          all.push_back({std::string(c.name), Kind::Date});
+          break;
+        case model::ValueType::Amount:
+          all.push_back({std::string(c.name), Kind::Amount});
+          break;
+        case model::ValueType::Number:
+          all.push_back({std::string(c.name), Kind::Number});
+          break;
+        case model::ValueType::Content:
+          all.push_back({std::string(c.name), Kind::Blob});
+          break;
+        default:
+          all.push_back({std::string(c.name), Kind::Text});
+      }
+    }
+    return all;
+  }();
   return columns;
 }
 

@@ -13,16 +13,15 @@
 // running tools, reading rows and documents.
 namespace belvora::test::tpl {
 
-enum class Kind { Text, Date, Number, Integer };
+enum class Kind { Text, Date, Amount, Number, Integer, Blob };
 
 struct CatalogueColumn {
-  const char* name;
+  std::string name;
   Kind kind;
-  bool perLine;  // differs between the rows of one invoice
 };
 
-// Every business-term column of the creation source, in catalogue order,
-// with the type a real database holds it in.
+// Every column of the template table: RowNo, RowKind and one per source
+// column of the column catalogue, with the type a real database holds it in.
 const std::vector<CatalogueColumn>& Catalogue();
 
 // A fresh folder below $TMPDIR, removed with everything in it.

@@ -60,6 +60,28 @@ TEST(CheckRequiredFields, NullSellerVatIdIsListedTwice) {
   EXPECT_EQ(problems, "BT31, BT31");
 }
 
+// EN 16931 allows these terms to be absent: the column must exist, the
+// rules on the invoice decide whether it must hold a value.
+TEST(CheckRequiredFields, ColumnsThatMayBeNullOnlyHaveToExist) {
+  const auto& nullable = NullableRequiredColumns();
+  auto rows = RequiredRow({"BT155"}, nullable);
+  ASSERT_TRUE(rows.next());
+  std::string problems;
+  EXPECT_FALSE(CheckRequiredFields(&rows, true, problems, RequiredColumns(), nullable));
+  EXPECT_EQ(problems, "BT155 (existiert nicht)");
+  auto all = RequiredRow({}, nullable);
+  ASSERT_TRUE(all.next());
+  EXPECT_TRUE(CheckRequiredFields(&all, true, problems, RequiredColumns(), nullable));
+  EXPECT_EQ(problems, "");
+  for (const char* mandatory : {"BT1", "BT2", "BT3", "BT27", "BT40", "BT44", "BT118", "BT126",
+                                "BT129", "BT130", "BT131", "BT146", "BT153"}) {
+    auto one = RequiredRow({}, {mandatory});
+    ASSERT_TRUE(one.next());
+    EXPECT_FALSE(CheckRequiredFields(&one, true, problems, RequiredColumns(), nullable));
+    EXPECT_EQ(problems, mandatory);
+  }
+}
+
 TEST(CheckRequiredFields, OnlyTheCurrentRowIsTested) {
   test::VectorCursor rows({"BT1"}, {{"1"}, {db::Value()}});
   ASSERT_TRUE(rows.next());

@@ -153,13 +153,6 @@ TEST(Numbers, ParseNumberPointOrComma) {
   EXPECT_EQ(ParseNumber("1,234.5"), std::nullopt);
   for (const char* bad : {"", "  ", "abc", "12a", "inf", "nan", "0x10", "1,2,3", "--1", "+-1", "+"})
     EXPECT_EQ(ParseNumber(bad), std::nullopt) << bad;
-  EXPECT_EQ(ValueToNumber(db::Value(7), "X"), 7);
-  try {
-    ValueToNumber(db::Value(), "BT131");
-    FAIL();
-  } catch (const std::runtime_error& e) {
-    EXPECT_STREQ(e.what(), "Invalid use of Null: column 'BT131' is NULL");
-  }
 }
 
 TEST(Numbers, IndependentOfTheProcessLocale) {
