@@ -2,18 +2,9 @@
 // stores it in the caller's tables.
 #include <belvora/clsXConverter.h>
 
-#include <iostream>
-
 #include "Actions.h"
 
 namespace start {
-namespace {
-
-// A message box of the launcher; in console mode it goes to standard error
-// in the library's "[Title] text" form.
-void ShowNote(const std::string& text) { std::cerr << "[Note] " << text << '\n' << std::flush; }
-
-}  // namespace
 
 int ActionEinlesen(const Parameters& params) {
   const std::string connect = GetParameter(&params, "connect");

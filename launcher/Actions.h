@@ -17,10 +17,21 @@ using Action = int (*)(const Parameters& params);
 
 int ActionErstellen(const Parameters& params);
 int ActionEinlesen(const Parameters& params);
+int ActionSupport(const Parameters& params);
 
-// The usage text on standard error; returns kExitUsage.
+// The usage window (in console mode the usage text on standard error);
+// returns kExitUsage.
 int ShowUsage();
 // The main window's label; without a window it goes to standard error.
 void ShowLabel(const std::string& text);
+// A message box of the launcher ("Note", information icon); without a
+// window it goes to standard error as "[Note] text".
+void ShowNote(const std::string& text);
+// An error that ended an action ("Start", critical icon); without a window
+// on standard error as "[Start] text".
+void ShowError(const std::string& text);
+// Shows the main window with its label and the Close button until the
+// user closes it; nothing without a window.
+void WaitForClose();
 
 }  // namespace start

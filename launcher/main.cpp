@@ -4,6 +4,7 @@
 //   Start "action=erstellen|outputxml=/tmp/RG1.xml|connect=Data Source=erp.sqlite|sql=..."
 //
 // Exit status: 0 done, 1 the action failed, 2 usage shown, 3 no database.
+// On a desktop the usage, the state label and the messages are windows.
 #include <exception>
 #include <iostream>
 #include <string>
@@ -11,6 +12,7 @@
 #include <utility>
 
 #include "Actions.h"
+#include "Frontend.h"
 #include "Parameters.h"
 
 namespace {
@@ -19,6 +21,7 @@ namespace {
 constexpr std::pair<std::string_view, start::Action> kActions[] = {
     {"ERSTELLEN", &start::ActionErstellen},
     {"EINLESEN", &start::ActionEinlesen},
+    {"SUPPORT", &start::ActionSupport},
 };
 
 std::string joinArguments(int argc, char** argv) {
@@ -33,6 +36,7 @@ std::string joinArguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  start::Frontend frontend;
   try {
     start::Parameters params;
     if (!start::ParseParameterString(joinArguments(argc, argv), params)) return start::ShowUsage();
@@ -41,7 +45,7 @@ int main(int argc, char** argv) {
       if (action == name) return run(params);
     return start::ShowUsage();
   } catch (const std::exception& e) {
-    std::cerr << "[Start] 1 " << e.what() << '\n';
+    start::ShowError(std::string("1 ") + e.what());
     return start::kExitFailed;
   }
 }

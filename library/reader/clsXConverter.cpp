@@ -8,6 +8,7 @@
 #include "reader/ReadXML.h"
 #include "reader/ReaderSettings.h"
 #include "reader/ViewModel.h"
+#include "reader/ViewerWindow.h"
 #include "writer/Texte.h"
 
 namespace belvora {
@@ -18,9 +19,10 @@ struct clsXConverter::Impl {
   // read's. A PDF leaves the settings naming the extracted work file.
   static bool Aufruf(reader::ReaderSettings& settings) {
     reader::ViewModel view;
-    const bool ok = reader::ReadXML(settings, view);
-    if (ok) reader::ShowConsoleView(view, settings, std::cout);
-    return ok;
+    if (!reader::ReadXML(settings, view)) return false;
+    if (reader::ViewerWindow window = reader::ActiveViewerWindow()) return window(view, settings);
+    reader::ShowConsoleView(view, settings, std::cout);
+    return true;
   }
 };
 

@@ -11,6 +11,7 @@
 #include "platform/ui/Interaction.h"
 #include "reader/ReaderSettings.h"
 #include "reader/StoreDocument.h"
+#include "session/DialogWindows.h"
 #include "session/ErrorReport.h"
 #include "session/ExportFile.h"
 #include "session/Messages.h"
@@ -116,12 +117,22 @@ clsXRechnung::~clsXRechnung() {
   if (impl_) impl_->closeSource();
 }
 
-void clsXRechnung::ShowSupport(const std::string&) {
-  // The support request dialog comes with the desktop part.
+void clsXRechnung::ShowSupport(const std::string& Email) {
+  trapped([&] {
+    if (const auto* windows = session::ActiveDialogWindows())
+      windows->support(Email);
+    else
+      session::ShowSupportOnConsole(Email);
+  });
 }
 
 void clsXRechnung::ShowAbout() {
-  // The about box comes with the desktop part.
+  trapped([] {
+    if (const auto* windows = session::ActiveDialogWindows())
+      windows->about();
+    else
+      session::ShowAboutOnConsole();
+  });
 }
 
 void clsXRechnung::ShowParameter(const std::string& DBConnect, const std::string& Datasource,
@@ -136,6 +147,10 @@ void clsXRechnung::ShowParameter(const std::string& DBConnect, const std::string
     }
     // What the parameter dialog takes over when it opens.
     TakeOverSettings(DBConnect, Datasource, Export, Parameter, FileName, Tablename, bolFrage);
+    if (const auto* windows = session::ActiveDialogWindows())
+      windows->parameter(settings::settingValues());
+    else
+      session::ShowParameterOnConsole(settings::settingValues());
   });
 }
 

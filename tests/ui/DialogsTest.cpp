@@ -1,0 +1,236 @@
+// The parameter, support and about dialogs, opened through the public
+// class as a caller does, with their buttons clicked.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "ModalDriver.h"
+#include "UiTestSupport.h"
+#include "belvora/clsXRechnung.h"
+#include "dialogs/frmInfo.h"
+#include "dialogs/frmSupport.h"
+#include "platform/settings/SettingsStore.h"
+
+using belvora::test::child;
+using belvora::test::ModalDriver;
+using belvora::test::textOf;
+using ::testing::ElementsAre;
+namespace settings = belvora::settings;
+
+namespace {
+
+// The parameter dialog opened by ShowParameter with these values; `edit`
+// works on the window before it is closed by OK (ok) or its close box.
+void showParameter(bool flag, bool ok, const std::function<void(QDialog*)>& edit) {
+  ModalDriver driver;
+  driver.then([&](QWidget* w) {
+    auto* dialog = static_cast<QDialog*>(w);
+    EXPECT_EQ(dialog->windowTitle(), "Parameter");
+    edit(dialog);
+    if (ok)
+      child<QPushButton>(dialog, "btnOK")->click();
+    else
+      dialog->close();
+  });
+  driver.run([&] {
+    belvora::clsXRechnung().ShowParameter("Data Source=/srv/erp.sqlite", "Select * from xRechnung",
+                                          "/srv/out/RE.xml", flag, "/srv/Anlage.pdf",
+                                          "tblDocuments", true);
+  });
+}
+
+TEST(ParameterDialog, ShowsTheValuesAndOkTakesTheFieldsOver) {
+  showParameter(true, true, [](QDialog* d) {
+    EXPECT_EQ(textOf(d, "txtParameter_1"), "Data Source=/srv/erp.sqlite");
+    EXPECT_EQ(textOf(d, "txtParameter_2"), "Select * from xRechnung");
+    EXPECT_EQ(textOf(d, "txtParameter_3"), "/srv/out/RE.xml");
+    EXPECT_EQ(textOf(d, "txtParameter_4"), "/srv/Anlage.pdf");
+    EXPECT_EQ(textOf(d, "txtParameter_5"), "tblDocuments");
+    EXPECT_TRUE(child<QCheckBox>(d, "chkParam")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>(d, "chkQuestion")->isChecked());
+  });
+  EXPECT_EQ(settings::ReadStoredSetting(settings::kKeyQueryParameter), "True");
+
+  // Cleared export path, unticked question, ticked parameter flag.
+  showParameter(false, true, [](QDialog* d) {
+    EXPECT_FALSE(child<QCheckBox>(d, "chkParam")->isChecked());
+    child<QLineEdit>(d, "txtParameter_3")->clear();
+    child<QLineEdit>(d, "txtParameter_2")->setText("sp_XRechnung");
+    child<QCheckBox>(d, "chkParam")->setChecked(true);
+    child<QCheckBox>(d, "chkQuestion")->setChecked(false);
+  });
+  const auto& v = settings::settingValues();
+  EXPECT_EQ(v.exportPath, "");
+  EXPECT_EQ(v.dataObject, "sp_XRechnung");
+  EXPECT_EQ(v.queryParameter, "True");
+  EXPECT_FALSE(v.importQuestion);
+  EXPECT_EQ(settings::ReadStoredSetting(settings::kKeyQueryParameter), "True");
+}
+
+TEST(ParameterDialog, TheCloseBoxKeepsTheValuesTakenOver) {
+  showParameter(false, false, [](QDialog* d) {
+    child<QLineEdit>(d, "txtParameter_1")->setText("changed");
+    child<QCheckBox>(d, "chkParam")->setChecked(true);
+  });
+  const auto& v = settings::settingValues();
+  EXPECT_EQ(v.connection, "Data Source=/srv/erp.sqlite");
+  EXPECT_EQ(v.exportPath, "/srv/out/RE.xml");
+  EXPECT_EQ(v.queryParameter, "False");
+  EXPECT_TRUE(v.importQuestion);
+}
+
+struct Sent {
+  std::string message, attachment, recipient;
+};
+
+class SupportDialog : public ::testing::Test {
+ protected:
+  // A window whose mail goes to `sent`; the sender's answer is `result`.
+  std::unique_ptr<belvora::dialogs::frmSupport> window(bool result) {
+    auto w = std::make_unique<belvora::dialogs::frmSupport>(
+        "support@example.org",
+        [this, result](const std::string& m, const std::string& a, const std::string& r) {
+          sent.push_back({m, a, r});
+          return result;
+        });
+    w->show();
+    return w;
+  }
+  void send(QWidget* w, ModalDriver& driver) {
+    driver.run([&] { child<QPushButton>(w, "btnSend")->click(); });
+  }
+  std::vector<Sent> sent;
+};
+
+TEST_F(SupportDialog, OpensWithTheAddressFromShowSupport) {
+  ModalDriver driver;
+  driver.then([](QWidget* w) {
+    EXPECT_EQ(w->windowTitle(), "Support");
+    EXPECT_EQ(textOf(w, "txtSupport_3"), "hilfe@example.org");
+    EXPECT_EQ(textOf(w, "btnAdd"), ":::");
+    EXPECT_EQ(textOf(w, "btnSend"), "Send");
+    static_cast<QDialog*>(w)->reject();
+  });
+  driver.run([] { belvora::clsXRechnung().ShowSupport("hilfe@example.org"); });
+}
+
+TEST_F(SupportDialog, WithoutNameOrMessageNothingIsSent) {
+  auto w = window(true);
+  child<QLineEdit>(w.get(), "txtSupport_0")->setText("Erika Muster");
+  ModalDriver driver;
+  driver.answer();
+  send(w.get(), driver);
+  child<QLineEdit>(w.get(), "txtSupport_0")->clear();
+  child<QPlainTextEdit>(w.get(), "txtSupport_2")->setPlainText("Hilfe");
+  driver.answer();
+  send(w.get(), driver);
+  EXPECT_TRUE(sent.empty());
+  ASSERT_EQ(driver.boxes.size(), 2u);
+  for (const auto& box : driver.boxes) {
+    EXPECT_EQ(box.title, "Note");
+    EXPECT_EQ(box.text,
+              "Please enter your name and leave a message for support-team!\nThank you ...");
+    EXPECT_EQ(box.icon, QMessageBox::Question);
+  }
+}
+
+TEST_F(SupportDialog, SendsMessageAndAttachmentButNotTheNameAndReportsTheOutcome) {
+  for (bool result : {true, false}) {
+    sent.clear();
+    auto w = window(result);
+    child<QLineEdit>(w.get(), "txtSupport_0")->setText("Erika Muster");
+    child<QPlainTextEdit>(w.get(), "txtSupport_2")->setPlainText("Rechnung 4711 wird abgelehnt.");
+    ModalDriver driver;
+    driver.answer();
+    send(w.get(), driver);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].message, "Rechnung 4711 wird abgelehnt.");
+    EXPECT_EQ(sent[0].attachment, "");
+    EXPECT_EQ(sent[0].recipient, "support@example.org");
+    ASSERT_EQ(driver.boxes.size(), 1u);
+    EXPECT_EQ(driver.boxes[0].title, "Support");
+    EXPECT_EQ(driver.boxes[0].text, std::string(result ? "Your Support-Message send!"
+                                                       : "Your Support-Message could't send") +
+                                        "\nSupport to: support@example.org");
+    EXPECT_EQ(driver.boxes[0].icon, result ? QMessageBox::Information : QMessageBox::Warning);
+    EXPECT_TRUE(w->isVisible());
+  }
+}
+
+TEST_F(SupportDialog, TheFileChooserFillsTheAttachment) {
+  belvora::test::ScratchDir dir;
+  const std::string file = dir / "Rechnung.pdf";
+  std::ofstream(file) << "%PDF";
+  auto w = window(true);
+  ModalDriver driver;
+  driver.then<QFileDialog>([&](QFileDialog* d) {
+    EXPECT_EQ(d->windowTitle(), "Bitte eine Datei auswählen");
+    EXPECT_EQ(d->nameFilters(),
+              QStringList({"XRechnung (*.xml)", "ZUGfERD (*.pdf)", "Alle Dateien (*)"}));
+    belvora::test::pick(d, file);
+  });
+  driver.run([&] { child<QPushButton>(w.get(), "btnAdd")->click(); });
+  EXPECT_EQ(textOf(w.get(), "txtSupport_1").toStdString(), file);
+  child<QLineEdit>(w.get(), "txtSupport_0")->setText("Erika");
+  child<QPlainTextEdit>(w.get(), "txtSupport_2")->setPlainText("Anbei");
+  driver.answer();
+  send(w.get(), driver);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].attachment, file);
+  // Cancelling the chooser empties the field.
+  driver.choose("");
+  driver.run([&] { child<QPushButton>(w.get(), "btnAdd")->click(); });
+  EXPECT_EQ(textOf(w.get(), "txtSupport_1"), "");
+}
+
+#if !BELVORA_HAVE_MAIL
+TEST(SupportMail, ABuildWithoutMailSaysSoAndReportsFailure) {
+  ModalDriver driver;
+  driver.answer();
+  bool sent = true;
+  driver.run([&] { sent = belvora::dialogs::SendSupportRequest("m", "", "a@b.de"); });
+  EXPECT_FALSE(sent);
+  ASSERT_EQ(driver.boxes.size(), 1u);
+  EXPECT_EQ(driver.boxes[0].text, "This build of the library cannot send mail.");
+}
+#endif
+
+TEST(AboutBox, ShowsLogoProductAndLink) {
+  ModalDriver driver;
+  driver.then([](QWidget* w) {
+    EXPECT_EQ(w->windowTitle(), "About");
+    auto* logo = child<QLabel>(w, "Image1");
+    ASSERT_TRUE(logo);
+    EXPECT_FALSE(logo->pixmap().isNull());
+    EXPECT_THAT(textOf(w, "lblVisit").toStdString(), ::testing::HasSubstr(">Visit me</a>"));
+    EXPECT_THAT(textOf(w, "lblProduct").toStdString(), ::testing::HasSubstr("belvora"));
+    static_cast<QDialog*>(w)->reject();
+  });
+  driver.run([] { belvora::clsXRechnung().ShowAbout(); });
+}
+
+TEST(AboutBox, TheLinkOpensTheAddressAndAFailureIsReported) {
+  std::vector<QString> opened;
+  belvora::dialogs::frmInfo box(nullptr, [&](const QString& a) {
+    opened.push_back(a);
+    return opened.size() == 1;
+  });
+  box.show();
+  box.visit();
+  ModalDriver driver;
+  driver.answer();
+  driver.run([&] { box.visit(); });
+  EXPECT_THAT(opened, ElementsAre("https://belvora.example.org", "https://belvora.example.org"));
+  ASSERT_EQ(driver.boxes.size(), 1u);
+  EXPECT_EQ(driver.boxes[0].text,
+            "The web address could not be opened: https://belvora.example.org");
+  EXPECT_TRUE(box.isVisible());
+}
+
+}  // namespace
