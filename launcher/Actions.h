@@ -18,6 +18,11 @@ using Action = int (*)(const Parameters& params);
 int ActionErstellen(const Parameters& params);
 int ActionEinlesen(const Parameters& params);
 int ActionSupport(const Parameters& params);
+int ActionConvert(const Parameters& params);
+
+// SUPPORT without a window: says that the request needs a display and
+// returns kExitFailed.
+int SupportWithoutDisplay(const std::string& address);
 
 // The usage window (in console mode the usage text on standard error);
 // returns kExitUsage.

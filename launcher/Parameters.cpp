@@ -3,9 +3,13 @@
 namespace start {
 namespace {
 
+// Line breaks and tabs count as blanks, so that an example copied from the
+// usage window's lines works as one parameter string.
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
 std::string_view trimBlanks(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
   return s;
 }
 

@@ -11,8 +11,8 @@ using Parameters = std::map<std::string, std::string>;
 
 // Fields are separated by "|"; a field "name=value" defines a parameter
 // (name before the first "=", trimmed and lower-cased; value after it,
-// trimmed). Fields without "=" or with an empty name are ignored; a name
-// given twice keeps the later value. False when no parameter was found.
+// trimmed of blanks, tabs and line breaks). Fields without "=" or with an empty name are ignored; a
+// name given twice keeps the later value. False when no parameter was found.
 bool ParseParameterString(std::string_view text, Parameters& params);
 
 // The value of the (lower-cased) name, or the default when params is

@@ -1,11 +1,16 @@
 #include "Usage.h"
 
+#include "Environment.h"
+
 namespace start {
 namespace {
 
 const std::string kRule(52, '-');
-constexpr const char* kConnectExample =
-    "connect=Driver={SQL Server};Server=(local);Database=DemoDB;Trusted_Connection=yes";
+// Stored procedures need a database server: the functions of
+// sql/postgresql/ through the PostgreSQL ODBC driver.
+constexpr const char* kProcedureConnectExample =
+    "connect=Driver={PostgreSQL Unicode};Server=localhost;Port=5432;Database=erp;Uid=erp;"
+    "Pwd=geheim;";
 
 }  // namespace
 
@@ -16,7 +21,7 @@ std::string UsageDescription(std::string_view lineBreak) {
       "Feldtrennzeichen: | (Pipe)",
       kRule,
       "1:  Action=ERSTELLEN oder EINLESEN oder SUPPORT",
-      "3:  Outputxml=C:\\Temp\\Rechnung.xml",
+      "3:  Outputxml=" + TempFolder() + "/Rechnung.xml",
       "4:  Connect=Connectionstring zur Datenbank",
       "5:  SQL=Abfrage oder Stored Prozedure",
       "6:  SQLParam=Parameter der Abfrage / Stored Procedure",
@@ -43,22 +48,31 @@ std::string UsageDescription(std::string_view lineBreak) {
 }
 
 const std::vector<UsageExample>& UsageExamples() {
-  static const std::vector<UsageExample> kExamples = {
-      {"ERSTELLEN (SQL)",
-       {"action=erstellen", "outputxml=C:\\Temp\\RG12345.xml", kConnectExample,
-        "sql=Select * from xRechnung", "sqlparam=", "usesqlparam=FALSE",
-        "embedded=C:\\Temp\\IhreRechnung.PDF", "table=tblDocuments"}},
-      {"EINLESEN",
-       {"action=einlesen", "inputputxml=C:\\Temp\\Rechnung123.xml", kConnectExample,
-        "table=tblDocuments", "outputfolder=C:\\IhreDokumente\\", "language=DE",
-        "askimport=FALSE"}},
-      {"SUPPORT", {"action=support", "supportmail=support@example.com"}},
-      {"ERSTELLEN (Procedure)",
-       {"action=erstellen", "outputxml=C:\\Temp\\RG12345.xml", kConnectExample,
-        "sql=exec dbo.sp_XRechnung", "sqlparam=Ihre Beleg-Nr", "usesqlparam=TRUE",
-        "embedded=C:\\Temp\\IhreRechnung.PDF", "table=tblDocuments"}},
-  };
+  // Paths of this machine, so that a copied example runs as it is: the
+  // temporary folder and the test program's template database.
+  static const std::vector<UsageExample> kExamples = [] {
+    const std::string temp = TempFolder();
+    const std::string connect = "connect=Data Source=" + TemplateDatabasePath();
+    return std::vector<UsageExample>{
+        {"ERSTELLEN (SQL)",
+         {"action=erstellen", "outputxml=" + temp + "/RG12345.xml", connect,
+          "sql=Select * from xRechnung", "sqlparam=", "usesqlparam=FALSE",
+          "embedded=" + temp + "/IhreRechnung.pdf", "table=tblDocuments"}},
+        {"EINLESEN",
+         {"action=einlesen", "inputxml=" + temp + "/Rechnung123.xml", connect, "table=tblDocuments",
+          "outputfolder=" + temp + "/IhreDokumente/", "language=DE", "askimport=FALSE"}},
+        {"SUPPORT", {"action=support", "supportmail=support@example.com"}},
+        {"ERSTELLEN (Procedure)",
+         {"action=erstellen", "outputxml=" + temp + "/RG12345.xml", kProcedureConnectExample,
+          "sql=exec sp_XRechnung", "sqlparam=252068", "usesqlparam=TRUE",
+          "embedded=" + temp + "/IhreRechnung.pdf", "table=tblDocuments"}},
+    };
+  }();
   return kExamples;
+}
+
+std::string UsageExampleText(size_t option, std::string_view lineBreak) {
+  return UsageExampleText(UsageExamples().at(option), lineBreak);
 }
 
 std::string UsageExampleText(const UsageExample& example, std::string_view lineBreak) {

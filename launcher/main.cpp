@@ -4,7 +4,9 @@
 //   Start "action=erstellen|outputxml=/tmp/RG1.xml|connect=Data Source=erp.sqlite|sql=..."
 //
 // Exit status: 0 done, 1 the action failed, 2 usage shown, 3 no database.
-// On a desktop the usage, the state label and the messages are windows.
+// CONVERT starts the converter named in the settings file ([Convert]
+// program=) and does not wait for it. On a desktop the usage, the state
+// label and the messages are windows.
 #include <exception>
 #include <iostream>
 #include <string>
@@ -22,6 +24,7 @@ constexpr std::pair<std::string_view, start::Action> kActions[] = {
     {"ERSTELLEN", &start::ActionErstellen},
     {"EINLESEN", &start::ActionEinlesen},
     {"SUPPORT", &start::ActionSupport},
+    {"CONVERT", &start::ActionConvert},
 };
 
 std::string joinArguments(int argc, char** argv) {

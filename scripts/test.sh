@@ -30,6 +30,13 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   LSAN_OPTIONS=suppressions=$PWD/tests/data/db/lsan.supp \
   ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 900 -LE slow
 
+echo "== thread sanitizer build (concurrency tests)"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DBELVORA_SANITIZE_THREAD=ON \
+  -DBELVORA_BUILD_TESTS=ON -DBELVORA_BUILD_BENCH=OFF -Wno-dev >/dev/null
+cmake --build build-tsan -j"$jobs" --target test_session_threads
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+  ctest --test-dir build-tsan --output-on-failure -j"$jobs" --timeout 600 -R '^IndependentObjects\.'
+
 echo "== format"
 files=$(git ls-files '*.cpp' '*.h' '*.c')
 if ! clang-format --dry-run --Werror $files; then

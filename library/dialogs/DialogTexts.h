@@ -37,10 +37,6 @@ inline constexpr const char* kThankYou = "Thank you ...";
 inline constexpr const char* kSent = "Your Support-Message send!";
 inline constexpr const char* kNotSent = "Your Support-Message could't send";
 inline constexpr const char* kSupportTo = "Support to: ";
-inline constexpr const char* kNeedsDisplay =
-    "The support request is a window and needs a display: run it on a desktop "
-    "(DISPLAY or WAYLAND_DISPLAY set, BELVORA_UI not \"console\").";
-inline constexpr const char* kNoMailSender = "This build of the library cannot send mail.";
 
 // About box.
 inline constexpr const char* kAboutTitle = "About";

@@ -13,7 +13,7 @@
 #include "platform/ui/qt/QtInteraction.h"
 #include "reader/ViewerWindow.h"
 #include "session/DialogWindows.h"
-#include "writer/Texte.h"
+#include "text/Texte.h"
 
 namespace belvora::dialogs {
 namespace {
@@ -28,7 +28,7 @@ bool windowsAllowed(const char* title) {
 }
 
 bool showViewer(reader::ViewModel& view, reader::ReaderSettings& settings) {
-  if (!windowsAllowed(writer::kDefaultTitle)) return false;
+  if (!windowsAllowed(belvora::text::kDefaultTitle)) return false;
   frmXConverter window(view, settings, ui::qt::dialogParent());
   window.exec();
   return true;

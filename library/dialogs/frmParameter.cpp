@@ -75,7 +75,7 @@ void frmParameter::ok() {
   values_.tableName = fromQt(fields_[4]->text());
   values_.importQuestion = chkQuestion_->isChecked();
   try {
-    settings::SaveQueryParameterFlag();
+    settings::SaveQueryParameterFlag(values_);
   } catch (const std::exception& e) {
     ui::current().message(text::kTitleNote, std::string(text::kSettingsNotSaved) + e.what(),
                           ui::Icon::Exclamation);

@@ -12,9 +12,7 @@
 #include "platform/ui/Interaction.h"
 #include "platform/ui/qt/QtText.h"
 
-#if BELVORA_HAVE_MAIL
 #include "platform/mail/SupportMail.h"
-#endif
 
 namespace belvora::dialogs {
 
@@ -99,15 +97,7 @@ void frmSupport::send() {
 
 bool SendSupportRequest(const std::string& message, const std::string& attachmentPath,
                         const std::string& recipient) {
-#if BELVORA_HAVE_MAIL
   return mail::SendSupportMail(message, attachmentPath, recipient);
-#else
-  (void)message;
-  (void)attachmentPath;
-  (void)recipient;
-  ui::current().message(text::kTitleNote, text::kNoMailSender, ui::Icon::Critical);
-  return false;
-#endif
 }
 
 }  // namespace belvora::dialogs

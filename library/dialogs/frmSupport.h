@@ -35,8 +35,7 @@ class frmSupport : public QDialog {
   QLineEdit* address_ = nullptr;
 };
 
-// The library's mail sender, or a refusal with its message when the
-// library was built without one.
+// The library's mail sender (it shows its own failure message).
 bool SendSupportRequest(const std::string& message, const std::string& attachmentPath,
                         const std::string& recipient);
 

@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "dialogs/SlotGuard.h"
 #include "dialogs/frmInfo.h"
@@ -43,6 +44,34 @@ struct Mnemonic {
   char key;
 };
 constexpr Mnemonic kMnemonics[] = {{"btnSave", 's'}, {"btnRead", 'x'}, {"sstab1", 'l'}};
+
+// Longest line the XML box shows in one piece. Attachments are Base64 in a
+// single line that may be a hundred megabytes long; laying that out as one
+// line would freeze the window, so such lines are shown in pieces of this
+// size. The file itself is not changed.
+constexpr qsizetype kDisplayLineLimit = 4096;
+
+QString xmlDisplayText(std::string_view utf8) {
+  const QString text = toQt(utf8);
+  QString out;
+  out.reserve(text.size() + text.size() / kDisplayLineLimit + 1);
+  qsizetype lineStart = 0;
+  while (lineStart < text.size()) {
+    qsizetype lineEnd = text.indexOf(QLatin1Char('\n'), lineStart);
+    if (lineEnd < 0) lineEnd = text.size();
+    for (qsizetype at = lineStart; at < lineEnd;) {
+      qsizetype piece = std::min(kDisplayLineLimit, lineEnd - at);
+      // Never between the two halves of a surrogate pair.
+      if (at + piece < lineEnd && text.at(at + piece - 1).isHighSurrogate()) --piece;
+      out.append(QStringView(text).mid(at, piece));
+      at += piece;
+      if (at < lineEnd) out.append(QLatin1Char('\n'));
+    }
+    if (lineEnd < text.size()) out.append(QLatin1Char('\n'));
+    lineStart = lineEnd + 1;
+  }
+  return out;
+}
 
 // Grid columns holding numbers: right-aligned.
 bool numericColumn(std::string_view grid, int column) {
@@ -226,8 +255,6 @@ QWidget* frmXConverter::buildXmlTab() {
   txtXML_ = new QPlainTextEdit;
   txtXML_->setObjectName(QStringLiteral("txtXML"));
   txtXML_->setReadOnly(true);
-  // Attachments are long single lines of Base64: without wrapping only the
-  // visible part is laid out.
   txtXML_->setLineWrapMode(QPlainTextEdit::NoWrap);
   txtXML_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   auto* buttons = new QHBoxLayout;
@@ -403,7 +430,7 @@ void frmXConverter::showXml() {
     WaitCursor wait;
     read = view_.showXml(path);
     if (read) {
-      txtXML_->setPlainText(toQt(view_.txtXML));
+      txtXML_->setPlainText(xmlDisplayText(view_.txtXML));
       // The text box holds the text now; a second copy would only cost memory.
       std::string().swap(view_.txtXML);
     }

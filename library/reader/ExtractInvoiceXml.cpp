@@ -11,19 +11,13 @@
 #include <system_error>
 
 #include "platform/pdf/EmbeddedFiles.h"
+#include "platform/sys/Ascii.h"
 #include "platform/sys/Files.h"
 
 namespace belvora::reader {
 namespace {
 
 constexpr const char* kWorkFileName = "zFile.xml";
-
-bool endsWithPdf(const std::string& path) {
-  if (path.size() < 3) return false;
-  std::string tail = path.substr(path.size() - 3);
-  for (auto& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return tail == "pdf";
-}
 
 bool startsWithPdfMagic(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -62,7 +56,7 @@ void writeWorkFile(const std::string& path, std::string_view bytes) {
 }  // namespace
 
 bool IsPdfFile(const std::string& path) {
-  if (endsWithPdf(path)) return true;
+  if (ascii::EndsWithNoCase(path, "pdf")) return true;
   try {
     return sys::isDirectory(path) ? false : startsWithPdfMagic(path);
   } catch (...) {

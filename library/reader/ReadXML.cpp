@@ -10,7 +10,7 @@
 #include "reader/clsCIIImport.h"
 #include "reader/clsPeppol.h"
 #include "reader/clsUBLImport.h"
-#include "writer/Texte.h"
+#include "text/Texte.h"
 
 namespace belvora::reader {
 
@@ -110,7 +110,7 @@ bool readCii(xml::XPath& xp, ViewModel& v, const ReaderSettings& s, const Output
 void readUblHeader(xml::XPath& xp, ViewModel& v, bool peppol) {
   auto put = [&xp](std::string& field, const char* path, bool date = false) {
     if (auto text = xp.text(path)) {
-      field = writer::FormatField(date ? DisplayDate(*text) : *text, "");
+      field = text::FormatField(date ? DisplayDate(*text) : *text, "");
     }
   };
   auto& r = v.txtRechnungdaten;
@@ -213,7 +213,7 @@ bool ReadXML(ReaderSettings& settings, ViewModel& view) {
     try {
       doc.emplace(xml::Document::parseFile(settings.invoiceFile));
     } catch (const xml::ParseError& e) {
-      ui::current().message(writer::kDefaultTitle, ParseErrorText(e, settings.language),
+      ui::current().message(text::kDefaultTitle, ParseErrorText(e, settings.language),
                             ui::Icon::Critical);
       view.saveEnabled = false;
       return false;

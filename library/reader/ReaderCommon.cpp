@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "reader/AttachmentFiles.h"
-#include "writer/Texte.h"
+#include "text/Texte.h"
 
 namespace belvora::reader {
 
@@ -14,7 +14,7 @@ void setField(const FieldList& fields, std::size_t k, const std::optional<std::s
 
 std::string DisplayDate(std::string_view text) {
   if (text.size() > 10 && text[4] == '-' && text[7] == '-') text = text.substr(0, 10);
-  return writer::FormatDisplayDate(text);
+  return text::FormatDisplayDate(text);
 }
 
 bool hasChildNodes(const xmlNode* node) {

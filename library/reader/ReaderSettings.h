@@ -23,9 +23,4 @@ struct ReaderSettings {
   std::string viewNumberFormat = kViewFormatGrouped;
 };
 
-// The process-wide reader settings. The creation session shares the
-// connection string, documents table and ask flag with them: the last call
-// of either entry wins.
-ReaderSettings& processReaderSettings();
-
 }  // namespace belvora::reader

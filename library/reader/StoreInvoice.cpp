@@ -11,7 +11,7 @@
 #include "platform/db/Connection.h"
 #include "platform/sys/Files.h"
 #include "reader/ViewNumbers.h"
-#include "writer/Texte.h"
+#include "text/Texte.h"
 
 namespace belvora::reader {
 namespace {
@@ -72,11 +72,6 @@ constexpr std::array<Sonstige, 8> kAmountFields = {SumOfNet,       TaxBasisTotal
                                                    AllowanceTotal, ChargeTotal,   Prepayment,
                                                    RoundingAmount, PaymentDue};
 
-std::string& currentNumber() {
-  static std::string number;
-  return number;
-}
-
 std::string joined(const char* const* names, std::size_t count, const char* suffix = "") {
   std::string out;
   for (std::size_t i = 0; i < count; ++i) {
@@ -93,7 +88,7 @@ std::string placeholders(std::size_t count) {
   return out;
 }
 
-std::string trimmed(const std::string& text) { return std::string(writer::TrimBlanks(text)); }
+std::string trimmed(const std::string& text) { return std::string(text::TrimBlanks(text)); }
 
 Value numberValue(const std::optional<double>& v) { return v ? Value(*v) : Value::null(); }
 
@@ -107,7 +102,7 @@ db::Date now() {
 
 // Removes the float noise of a product (119.00000000000001) without
 // touching any digit the columns keep.
-double tidy(double v) { return writer::RoundAmount(v, 6); }
+double tidy(double v) { return text::RoundAmount(v, 6); }
 
 [[noreturn]] void notANumber(std::string_view column, std::string_view text) {
   throw std::invalid_argument("column " + std::string(column) + ": '" + std::string(text) +
@@ -131,10 +126,9 @@ std::vector<Value> headerValues(const ViewModel& v, std::string_view language) {
   values.emplace_back(r[RoutingID]);
   values.emplace_back(r[InvoiceNumber]);
   values.emplace_back(r[Subject]);
-  values.emplace_back(writer::FormatField(Value(r[InvoiceDate]), Value(""), "dd.MM.yyyy"));
-  values.emplace_back(
-      writer::FormatField(Value(r[PayableBy]), Value(r[InvoiceDate]), "dd.MM.yyyy"));
-  values.emplace_back(writer::FormatField(Value(r[InvoiceType]), Value("")));
+  values.emplace_back(text::FormatField(Value(r[InvoiceDate]), Value(""), "dd.MM.yyyy"));
+  values.emplace_back(text::FormatField(Value(r[PayableBy]), Value(r[InvoiceDate]), "dd.MM.yyyy"));
+  values.emplace_back(text::FormatField(Value(r[InvoiceType]), Value("")));
   values.emplace_back(trimmed(r[PaymentMethod]));
   values.emplace_back(trimmed(r[Remarks]));
   for (const auto& f : v.txtSeller) values.emplace_back(trimmed(f));
@@ -160,7 +154,7 @@ const std::string& cell(const GridRow& row, std::size_t k) {
 // ---- numbers ---------------------------------------------------------------
 
 std::optional<double> GridNumber(std::string_view text, std::string_view column) {
-  const std::string_view t = writer::TrimBlanks(text);
+  const std::string_view t = text::TrimBlanks(text);
   if (t.empty()) return std::nullopt;
   const std::size_t lastComma = t.rfind(',');
   const std::size_t lastPoint = t.rfind('.');
@@ -181,14 +175,14 @@ std::optional<double> GridNumber(std::string_view text, std::string_view column)
     }
     plain += c;
   }
-  auto v = writer::ParseNumber(plain);
+  auto v = text::ParseNumber(plain);
   if (!v || !std::isfinite(*v)) notANumber(column, text);
   return v;
 }
 
 std::optional<double> ViewAmount(std::string_view text, std::string_view language,
                                  std::string_view column) {
-  const std::string_view t = writer::TrimBlanks(text);
+  const std::string_view t = text::TrimBlanks(text);
   if (t.empty() || t == "--") return std::nullopt;
   auto v = ParseViewNumber(t, language);
   if (!v || !std::isfinite(*v)) notANumber(column, text);
@@ -203,12 +197,9 @@ std::optional<double> DocumentAmount(std::string_view text, std::string_view col
 
 // ---- store operations --------------------------------------------------------
 
-const std::string& CurrentInvoiceNumber() { return currentNumber(); }
-
 StoreResult StoreInvoice(const ViewModel& view, db::Connection& connection,
                          std::string_view language) {
   const std::string& number = view.txtRechnungdaten[InvoiceNumber];
-  currentNumber() = number;
   return guarded([&] {
     const std::string table = connection.resolveTable(kInvoiceTable);
     std::vector<Value> values = headerValues(view, language);
@@ -256,7 +247,7 @@ StoreResult StoreItems(const ViewModel& view, db::Connection& connection,
       const auto quantity = GridNumber(cell(row, 3), "Quantity");
       const auto net = ViewAmount(cell(row, 4), language, "Net");
       auto base = GridNumber(cell(row, 5), "BaseQuantity");
-      if (writer::TrimBlanks(cell(row, 5)) == "0") base = 1.0;
+      if (text::TrimBlanks(cell(row, 5)) == "0") base = 1.0;
       const auto vat = GridNumber(cell(row, 6), "VAT");
       // A line without a rate (not subject to VAT) has a gross price equal to its net price.
       std::optional<double> gross;

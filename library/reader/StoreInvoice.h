@@ -33,8 +33,7 @@ struct StoreResult {
 // Writes the header row: a new row gets CreateDate and CreateUser, an
 // existing row of the same invoice number ChangeDate and ChangeUser; every
 // other column is taken from the view. Amounts are read back from their
-// display text with the separators of `language`. Remembers the invoice
-// number for the document store (CurrentInvoiceNumber).
+// display text with the separators of `language`.
 StoreResult StoreInvoice(const ViewModel& view, db::Connection& connection,
                          std::string_view language);
 
@@ -44,9 +43,6 @@ StoreResult StoreItems(const ViewModel& view, db::Connection& connection,
 
 // Replaces the allowance rows of the invoice by the rows of the allowance grid.
 StoreResult StoreDeductions(const ViewModel& view, db::Connection& connection);
-
-// The invoice number of the last StoreInvoice call (process-wide).
-const std::string& CurrentInvoiceNumber();
 
 // ---- reading numbers back from the grids -------------------------------------
 

@@ -7,7 +7,7 @@
 #include "platform/ui/Interaction.h"
 #include "reader/StoreDocument.h"
 #include "reader/StoreInvoice.h"
-#include "writer/Texte.h"
+#include "text/Texte.h"
 
 namespace belvora::reader {
 namespace {
@@ -15,14 +15,17 @@ namespace {
 constexpr const char* kDocType = "IN";
 constexpr const char* kCrLf = "\r\n";
 
-bool storeFile(db::Connection& c, const ReaderSettings& s) {
-  return StoreDocument(c, s.documentsTable, s.invoiceFile, kDocType, CurrentInvoiceNumber());
+// The document row carries the number of the invoice shown, never one of
+// another read.
+bool storeFile(const ViewModel& view, db::Connection& c, const ReaderSettings& s) {
+  return StoreDocument(c, s.documentsTable, s.invoiceFile, kDocType,
+                       view.txtRechnungdaten[InvoiceNumber]);
 }
 
 bool silentSave(const ViewModel& view, db::Connection& c, const ReaderSettings& s) {
   bool stored = false;
   if (StoreInvoice(view, c, s.language) && StoreItems(view, c, s.language)) {
-    stored = storeFile(c, s);
+    stored = storeFile(view, c, s);
   }
   // Allowances go in even when the header could not be written.
   if (!view.lvAbzuege.rows.empty()) StoreDeductions(view, c);
@@ -41,7 +44,7 @@ bool askingSave(const ViewModel& view, db::Connection& c, const ReaderSettings& 
   bool stored = false;
   std::string text;
   if (StoreItems(view, c, s.language)) {
-    stored = storeFile(c, s);
+    stored = storeFile(view, c, s);
     if (gb) {
       text = (stored ? kWithFileGB : kWithoutFileGB) + s.invoiceFile + kSavedGB;
     } else {
@@ -71,7 +74,7 @@ bool SaveInvoice(const ViewModel& view, const ReaderSettings& settings) {
     return settings.ask ? askingSave(view, *connection, settings)
                         : silentSave(view, *connection, settings);
   } catch (const std::exception& e) {
-    ui::current().message(writer::kDefaultTitle, std::string(savetext::kErrorPrefix) + e.what(),
+    ui::current().message(text::kDefaultTitle, std::string(savetext::kErrorPrefix) + e.what(),
                           ui::Icon::None);
     return false;
   }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "writer/Texte.h"
+#include "text/Texte.h"
 
 namespace belvora::reader {
 
@@ -20,19 +20,19 @@ std::string withDecimalComma(std::string text) {
 std::string FormatViewNumber(double value, std::string_view pattern, std::string_view language) {
   const bool de = german(language);
   if (pattern == "#,##0.00") {
-    return de ? writer::GroupedAmountText(value, ',', '.') : writer::GroupedAmountText(value);
+    return de ? text::GroupedAmountText(value, ',', '.') : text::GroupedAmountText(value);
   }
   if (pattern == "0.00" || pattern == "0.00 ") {
-    std::string text = writer::AmountText(value);
+    std::string text = text::AmountText(value);
     if (de) text = withDecimalComma(std::move(text));
     if (pattern.size() == 5) text += ' ';
     return text;
   }
   if (pattern == "0") {
-    const double whole = writer::RoundAmount(value, 0);
-    return writer::NumberText(whole == 0 ? 0.0 : whole);
+    const double whole = text::RoundAmount(value, 0);
+    return text::NumberText(whole == 0 ? 0.0 : whole);
   }
-  std::string text = writer::NumberText(value);
+  std::string text = text::NumberText(value);
   return de ? withDecimalComma(std::move(text)) : text;
 }
 
@@ -41,17 +41,17 @@ std::optional<double> ParseViewNumber(std::string_view text, std::string_view la
   const char group = german(language) ? '.' : ',';
   std::string plain;
   plain.reserve(text.size());
-  for (char c : writer::TrimBlanks(text)) {
+  for (char c : text::TrimBlanks(text)) {
     if (c == group) continue;
     plain += c == decimal ? '.' : c;
   }
   if (plain.empty()) return std::nullopt;
-  return writer::ParseNumber(plain);
+  return text::ParseNumber(plain);
 }
 
 double DocumentNumber(const std::optional<std::string>& text) {
   if (!text) return 0;
-  return writer::ParseNumber(*text).value_or(0);
+  return text::ParseNumber(*text).value_or(0);
 }
 
 }  // namespace belvora::reader

@@ -21,7 +21,7 @@
 
 #include "reader/AttachmentFiles.h"
 #include "reader/ViewNumbers.h"
-#include "writer/Texte.h"
+#include "text/Texte.h"
 
 namespace belvora::reader {
 

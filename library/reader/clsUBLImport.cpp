@@ -21,7 +21,7 @@
 
 #include "reader/AttachmentFiles.h"
 #include "reader/ViewNumbers.h"
-#include "writer/Texte.h"
+#include "text/Texte.h"
 
 namespace belvora::reader {
 
@@ -220,7 +220,7 @@ bool clsUBLImport::AdditionalDocumentReference(const xmlNode* node, AttachmentFo
       if (!address.empty()) folder.saveShortcut(xp_.text("cbc:ID", ref).value_or(""), address);
       continue;
     }
-    std::string name = writer::FormatField(xml::attribute(binary, "filename"), "");
+    std::string name = text::FormatField(xml::attribute(binary, "filename"), "");
     if (name.empty()) {
       name = "Externfile_" + invoiceNumber + MimeExtension(xml::attribute(binary, "mimeCode"));
     }

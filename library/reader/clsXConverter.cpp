@@ -9,7 +9,7 @@
 #include "reader/ReaderSettings.h"
 #include "reader/ViewModel.h"
 #include "reader/ViewerWindow.h"
-#include "writer/Texte.h"
+#include "text/Texte.h"
 
 namespace belvora {
 
@@ -33,7 +33,8 @@ bool clsXConverter::XConverter(const std::string& strFile, const std::string& st
                                const std::string& Connect, const std::string& tbl,
                                const std::string& Sprache, bool bolFrage) {
   try {
-    reader::ReaderSettings& settings = reader::processReaderSettings();
+    // Every call reads with its own settings: objects and threads never share them.
+    reader::ReaderSettings settings;
     settings.invoiceFile = strFile;
     settings.outputFolder = strFolder;
     settings.connection = Connect;
@@ -43,7 +44,7 @@ bool clsXConverter::XConverter(const std::string& strFile, const std::string& st
     return Impl::Aufruf(settings);
   } catch (const std::exception& e) {
     try {
-      ui::current().message(writer::kDefaultTitle, e.what(), ui::Icon::Critical);
+      ui::current().message(text::kDefaultTitle, e.what(), ui::Icon::Critical);
     } catch (...) {
     }
     return false;

@@ -12,7 +12,7 @@
 namespace belvora::session {
 namespace {
 
-namespace text = dialogs::text;
+namespace dlg = dialogs::text;
 
 std::atomic<const DialogWindows*>& registered() {
   static std::atomic<const DialogWindows*> windows{nullptr};
@@ -67,34 +67,27 @@ const DialogWindows* ActiveDialogWindows() {
 
 void ShowParameterOnConsole(const settings::SettingValues& values) {
   auto line = [](std::string& out, const char* caption, std::string_view value) {
-    if (!out.empty()) out += text::kLineBreak;
+    if (!out.empty()) out += dlg::kLineBreak;
     out += caption;
     out += ": ";
     out.append(value);
   };
   std::string out;
-  line(out, text::kConnection, maskPasswords(values.connection));
-  line(out, text::kDataObject, values.dataObject);
-  line(out, text::kExportPath, values.exportPath);
-  line(out, text::kEmbeddedFile, values.embeddedFile);
-  line(out, text::kTableName, values.tableName);
-  line(out, text::kQueryParameters, values.queryParameter);
-  line(out, text::kImportQuestion, settings::FlagText(values.importQuestion));
-  ui::current().message(text::kParameterTitle, out, ui::Icon::Information);
+  line(out, dlg::kConnection, maskPasswords(values.connection));
+  line(out, dlg::kDataObject, values.dataObject);
+  line(out, dlg::kExportPath, values.exportPath);
+  line(out, dlg::kEmbeddedFile, values.embeddedFile);
+  line(out, dlg::kTableName, values.tableName);
+  line(out, dlg::kQueryParameters, values.queryParameter);
+  line(out, dlg::kImportQuestion, settings::FlagText(values.importQuestion));
+  ui::current().message(dlg::kParameterTitle, out, ui::Icon::Information);
 }
 
 void ShowAboutOnConsole() {
-  ui::current().message(text::kAboutTitle,
+  ui::current().message(dlg::kAboutTitle,
                         std::string(version::productName) + " " + version::versionText +
-                            text::kLineBreak + version::webAddress,
+                            dlg::kLineBreak + version::webAddress,
                         ui::Icon::Information);
-}
-
-void ShowSupportOnConsole(const std::string& address) {
-  ui::current().message(
-      text::kSupportTitle,
-      std::string(text::kNeedsDisplay) + text::kLineBreak + text::kSupportTo + address,
-      ui::Icon::Exclamation);
 }
 
 }  // namespace belvora::session

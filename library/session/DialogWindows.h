@@ -28,9 +28,8 @@ const DialogWindows* ActiveDialogWindows();
 
 // The console forms: the values, one per line under the dialog's captions
 // (passwords of the connection string masked); the product, version and
-// web address; the note that the support request needs a display.
+// web address. (The support request's is ShowSupportWithoutDisplay.)
 void ShowParameterOnConsole(const settings::SettingValues& values);
 void ShowAboutOnConsole();
-void ShowSupportOnConsole(const std::string& address);
 
 }  // namespace belvora::session

@@ -4,17 +4,16 @@
 
 namespace belvora::session {
 
-// The process-wide values of the creation session, set by DLL_Init_DB and
-// shared by every clsXRechnung object. The connection string, the
-// documents table and the ask flag are shared with the reader entry and
-// live in reader::processReaderSettings(): the last call of either wins.
+// The values of one creation session, set by DLL_Init_DB. Each clsXRechnung
+// object holds its own, so objects never see each other's session.
 struct SessionValues {
   std::string ExportFile;
+  std::string Connectionstring;
   std::string SQL;
   std::string ParameterString;  // row selector; the row's BT1 when empty
   std::string EmbeddedFile;
+  std::string tblName;  // documents table; empty: nothing is stored
+  bool bolFrageImport = false;
 };
-
-SessionValues& sessionValues();
 
 }  // namespace belvora::session

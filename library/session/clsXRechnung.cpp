@@ -9,13 +9,12 @@
 #include "platform/settings/SettingsStore.h"
 #include "platform/sys/Files.h"
 #include "platform/ui/Interaction.h"
-#include "reader/ReaderSettings.h"
 #include "reader/StoreDocument.h"
 #include "session/DialogWindows.h"
 #include "session/ErrorReport.h"
 #include "session/ExportFile.h"
 #include "session/Messages.h"
-#include "session/SessionValues.h"
+#include "session/SupportRequest.h"
 #include "session/clsXRechnung_Impl.h"
 #include "writer/SourceRow.h"
 
@@ -38,11 +37,10 @@ void trapped(F&& body) noexcept {
 }
 
 // The values the settings store records and the parameter dialog shows.
-void TakeOverSettings(const std::string& connection, const std::string& dataObject,
-                      const std::string& exportPath, bool queryParameter,
-                      const std::string& embeddedFile, const std::string& tableName,
-                      bool importQuestion) {
-  auto& s = settings::settingValues();
+void TakeOverSettings(settings::SettingValues& s, const std::string& connection,
+                      const std::string& dataObject, const std::string& exportPath,
+                      bool queryParameter, const std::string& embeddedFile,
+                      const std::string& tableName, bool importQuestion) {
   s.connection = connection;
   s.dataObject = dataObject;
   s.exportPath = exportPath;
@@ -69,7 +67,6 @@ bool clsXRechnung::Impl::createXRechnung() {
     return false;
   }
 
-  auto& session = session::sessionValues();
   writer::ReadSourceRow(*rows, values, session.ParameterString);
 
   writer = std::make_unique<writer::InvoiceWriter>(values, rows.get(), session.EmbeddedFile);
@@ -96,15 +93,14 @@ bool clsXRechnung::Impl::createXRechnung() {
     return false;
   }
 
-  const auto& shared = reader::processReaderSettings();
   // A kept earlier file is not this invoice: it is not stored.
-  if (result == session::ExportResult::Written && !shared.documentsTable.empty()) {
+  if (result == session::ExportResult::Written && !session.tblName.empty()) {
     bool store = true;
-    if (shared.ask)
+    if (session.bolFrageImport)
       store = ui::current().question(session::text::kTitleNote, session::text::kImportQuestion,
                                      ui::Icon::Question, false);
     if (store)
-      reader::StoreDocument(*connection, shared.documentsTable, exportPath, kDocTypeCreated,
+      reader::StoreDocument(*connection, session.tblName, exportPath, kDocTypeCreated,
                             session.ParameterString);
   }
   closeSource();
@@ -119,10 +115,11 @@ clsXRechnung::~clsXRechnung() {
 
 void clsXRechnung::ShowSupport(const std::string& Email) {
   trapped([&] {
+    // Without windows the user is told that the request needs a display.
     if (const auto* windows = session::ActiveDialogWindows())
       windows->support(Email);
     else
-      session::ShowSupportOnConsole(Email);
+      session::ShowSupportWithoutDisplay(Email);
   });
 }
 
@@ -141,16 +138,17 @@ void clsXRechnung::ShowParameter(const std::string& DBConnect, const std::string
                                  bool bolFrage) {
   trapped([&] {
     try {
-      settings::SaveAllSettings();
+      settings::SaveAllSettings(impl_->recorded);
     } catch (const std::system_error&) {
       // A record only; see closeSource.
     }
     // What the parameter dialog takes over when it opens.
-    TakeOverSettings(DBConnect, Datasource, Export, Parameter, FileName, Tablename, bolFrage);
+    TakeOverSettings(impl_->recorded, DBConnect, Datasource, Export, Parameter, FileName, Tablename,
+                     bolFrage);
     if (const auto* windows = session::ActiveDialogWindows())
-      windows->parameter(settings::settingValues());
+      windows->parameter(impl_->recorded);
     else
-      session::ShowParameterOnConsole(settings::settingValues());
+      session::ShowParameterOnConsole(impl_->recorded);
   });
 }
 
@@ -182,20 +180,13 @@ bool clsXRechnung::DLL_Init_DB(const std::string& ExportFile, const std::string&
     // first, so a retry starts cleanly.
     impl_->closeSource();
 
-    auto& session = session::sessionValues();
-    session.ExportFile = ExportFile;
-    session.SQL = SQL;
-    session.ParameterString = ParameterString;
-    session.EmbeddedFile = EmbeddedFile;
-    auto& shared = reader::processReaderSettings();
-    shared.connection = Connectionstring;
-    shared.documentsTable = tblName;
-    shared.ask = bolFrageImport;
+    impl_->session = session::SessionValues{
+        ExportFile, Connectionstring, SQL, ParameterString, EmbeddedFile, tblName, bolFrageImport};
 
-    TakeOverSettings(Connectionstring, SQL, ExportFile, Parameter, EmbeddedFile, tblName,
-                     bolFrageImport);
+    TakeOverSettings(impl_->recorded, Connectionstring, SQL, ExportFile, Parameter, EmbeddedFile,
+                     tblName, bolFrageImport);
     try {
-      settings::SaveAllSettings();
+      settings::SaveAllSettings(impl_->recorded);
     } catch (const std::system_error&) {
       // A record only; see closeSource.
     }

@@ -5,6 +5,8 @@
 #include "belvora/clsXRechnung.h"
 #include "model/SourceValues.h"
 #include "platform/db/Connection.h"
+#include "platform/settings/SettingsStore.h"
+#include "session/SessionValues.h"
 #include "writer/InvoiceWriter.h"
 
 namespace belvora {
@@ -13,6 +15,8 @@ namespace belvora {
 // forward-only cursor serves the required-field check, the source row, the
 // line items and (through what the line writer keeps) the tax breakdown.
 struct clsXRechnung::Impl {
+  session::SessionValues session;
+  settings::SettingValues recorded;  // what the settings store records of this object
   std::unique_ptr<db::Connection> connection;
   std::unique_ptr<db::Cursor> lines;  // on its first row when hasRow
   bool hasRow = false;

@@ -4,23 +4,16 @@
 #include <stdexcept>
 
 #include "platform/settings/SettingsStore.h"
+#include "platform/sys/Ascii.h"
 #include "platform/ui/Interaction.h"
-#include "reader/ReaderSettings.h"
 #include "session/ErrorReport.h"
 #include "session/Messages.h"
-#include "session/SessionValues.h"
 #include "session/clsXRechnung_Impl.h"
 
 namespace belvora {
 namespace {
 
 constexpr std::chrono::seconds kConnectionTimeout{10};
-
-std::string trimBlanks(const std::string& s) {
-  auto first = s.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 bool isSelect(const std::string& sql) {
   if (sql.size() < 6) return false;
@@ -30,15 +23,16 @@ bool isSelect(const std::string& sql) {
   return true;
 }
 
-std::unique_ptr<db::Cursor> runSourceQuery(db::Connection& connection) {
-  const auto& session = session::sessionValues();
+std::unique_ptr<db::Cursor> runSourceQuery(db::Connection& connection,
+                                           const session::SessionValues& session) {
   if (isSelect(session.SQL)) {
     // The selector is bound, never pasted into the statement.
     if (session.ParameterString.empty()) return connection.query(session.SQL);
     return connection.query(session.SQL + " WHERE BT1=?", {db::Value(session.ParameterString)});
   }
   auto blank = session.SQL.find(' ');
-  std::string procedure = blank == std::string::npos ? "" : trimBlanks(session.SQL.substr(blank));
+  std::string procedure =
+      blank == std::string::npos ? "" : std::string(ascii::TrimBlanks(session.SQL.substr(blank)));
   if (procedure.empty())
     throw db::Error("The source query names no stored procedure (expected \"exec <name>\"): \"" +
                     session.SQL + "\"");
@@ -53,8 +47,8 @@ bool clsXRechnung::Impl::openSource() {
   lines.reset();
   hasRow = false;
   try {
-    connection = db::open(reader::processReaderSettings().connection, kConnectionTimeout);
-    lines = runSourceQuery(*connection);
+    connection = db::open(session.Connectionstring, kConnectionTimeout);
+    lines = runSourceQuery(*connection, session);
     hasRow = lines->next();
     return hasRow;
   } catch (const std::exception& e) {
@@ -77,7 +71,7 @@ void clsXRechnung::Impl::closeSource() noexcept {
   // object that never opened one must not overwrite the record.
   if (!wasOpen) return;
   try {
-    settings::SaveAllSettings();
+    settings::SaveAllSettings(recorded);
   } catch (...) {
     // The settings are a record of the last use; an unwritable
     // configuration folder must not turn a finished invoice into a failure.

@@ -21,12 +21,15 @@
 #include <system_error>
 
 #include "model/Rechnungsdaten.h"
+#include "platform/sys/Ascii.h"
 #include "platform/sys/Clock.h"
 #include "platform/sys/Files.h"
+#include "text/Texte.h"
 #include "writer/InvoiceWriterState.h"
-#include "writer/Texte.h"
 
 namespace belvora::writer {
+
+using namespace text;
 
 namespace {
 
@@ -47,9 +50,7 @@ constexpr std::pair<const char*, const char*> kNamespaces[] = {
 };
 
 std::string MimeCode(const std::string& path) {
-  std::string tail = path.size() >= 4 ? path.substr(path.size() - 4) : path;
-  std::transform(tail.begin(), tail.end(), tail.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::string tail = ascii::Lower(path.size() >= 4 ? path.substr(path.size() - 4) : path);
   if (tail == ".pdf") return "application/pdf";
   if (tail == ".png") return "image/png";
   if (tail == ".jpg") return "image/jpeg";

@@ -6,10 +6,12 @@
 #include <string>
 
 #include "platform/db/Connection.h"
+#include "text/Texte.h"
 #include "writer/InvoiceWriterState.h"
-#include "writer/Texte.h"
 
 namespace belvora::writer {
+
+using namespace text;
 
 namespace {
 

@@ -8,10 +8,12 @@
 
 #include "platform/sys/Clock.h"
 #include "platform/ui/Interaction.h"
+#include "text/Texte.h"
 #include "writer/InvoiceWriterState.h"
-#include "writer/Texte.h"
 
 namespace belvora::writer {
+
+using namespace text;
 
 namespace {
 

@@ -6,9 +6,11 @@
 
 #include "platform/db/Connection.h"
 #include "platform/ui/Interaction.h"
-#include "writer/Texte.h"
+#include "text/Texte.h"
 
 namespace belvora::writer {
+
+using namespace text;
 
 namespace {
 

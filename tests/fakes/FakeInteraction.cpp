@@ -3,11 +3,13 @@
 namespace belvora::test {
 
 void FakeInteraction::message(const std::string& title, const std::string& text, ui::Icon icon) {
+  std::lock_guard lock(mutex_);
   calls.push_back({"message", title, text, icon});
 }
 
 bool FakeInteraction::question(const std::string& title, const std::string& text, ui::Icon icon,
                                bool defaultYes) {
+  std::lock_guard lock(mutex_);
   calls.push_back({"question", title, text, icon});
   if (answers.empty()) return defaultYes;
   bool a = answers.front();
@@ -15,32 +17,34 @@ bool FakeInteraction::question(const std::string& title, const std::string& text
   return a;
 }
 
-std::string FakeInteraction::input(const std::string& title, const std::string& prompt,
-                                   const std::string& defaultValue) {
-  calls.push_back({"input", title, prompt, ui::Icon::None});
-  if (inputs.empty()) return defaultValue;
+std::string FakeInteraction::next() {
+  if (inputs.empty()) return {};
   std::string v = inputs.front();
   inputs.pop_front();
   return v;
+}
+
+std::string FakeInteraction::input(const std::string& title, const std::string& prompt,
+                                   const std::string& defaultValue) {
+  std::lock_guard lock(mutex_);
+  calls.push_back({"input", title, prompt, ui::Icon::None});
+  return inputs.empty() ? defaultValue : next();
 }
 
 std::string FakeInteraction::chooseFile(const std::string& title, const std::string& filter) {
+  std::lock_guard lock(mutex_);
   calls.push_back({"file", title, filter, ui::Icon::None});
-  if (inputs.empty()) return {};
-  std::string v = inputs.front();
-  inputs.pop_front();
-  return v;
+  return next();
 }
 
 std::string FakeInteraction::chooseFolder(const std::string& title) {
+  std::lock_guard lock(mutex_);
   calls.push_back({"folder", title, {}, ui::Icon::None});
-  if (inputs.empty()) return {};
-  std::string v = inputs.front();
-  inputs.pop_front();
-  return v;
+  return next();
 }
 
 std::vector<FakeInteraction::Call> FakeInteraction::messages() const {
+  std::lock_guard lock(mutex_);
   std::vector<Call> out;
   for (const auto& c : calls)
     if (c.kind == "message") out.push_back(c);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -9,7 +10,8 @@
 namespace belvora::test {
 
 // Records every call and answers questions from a queue (default: the
-// dialog's default button). Install it with ScopedFakeInteraction.
+// dialog's default button). Install it with ScopedFakeInteraction. Calls
+// from several threads are recorded one at a time.
 class FakeInteraction : public ui::Interaction {
  public:
   struct Call {
@@ -33,6 +35,10 @@ class FakeInteraction : public ui::Interaction {
 
   // Only the messages (not questions), for compact assertions.
   std::vector<Call> messages() const;
+
+ private:
+  std::string next();  // the next queued input, or empty
+  mutable std::mutex mutex_;
 };
 
 // Installs a FakeInteraction for the lifetime of the object.

@@ -14,6 +14,7 @@
 #include "UiTestSupport.h"
 #include "belvora/clsXRechnung.h"
 #include "dialogs/frmInfo.h"
+#include "dialogs/frmParameter.h"
 #include "dialogs/frmSupport.h"
 #include "platform/settings/SettingsStore.h"
 
@@ -25,28 +26,33 @@ namespace settings = belvora::settings;
 
 namespace {
 
-// The parameter dialog opened by ShowParameter with these values; `edit`
-// works on the window before it is closed by OK (ok) or its close box.
-void showParameter(bool flag, bool ok, const std::function<void(QDialog*)>& edit) {
+// The parameter dialog as ShowParameter opens it: the caller's values.
+settings::SettingValues sample() {
+  settings::SettingValues v;
+  v.connection = "Data Source=/srv/erp.sqlite";
+  v.dataObject = "Select * from xRechnung";
+  v.exportPath = "/srv/out/RE.xml";
+  v.queryParameter = "True";
+  v.embeddedFile = "/srv/Anlage.pdf";
+  v.tableName = "tblDocuments";
+  v.importQuestion = true;
+  return v;
+}
+
+void showParameter(belvora::clsXRechnung& x, const std::function<void(QDialog*)>& handle) {
   ModalDriver driver;
-  driver.then([&](QWidget* w) {
-    auto* dialog = static_cast<QDialog*>(w);
-    EXPECT_EQ(dialog->windowTitle(), "Parameter");
-    edit(dialog);
-    if (ok)
-      child<QPushButton>(dialog, "btnOK")->click();
-    else
-      dialog->close();
-  });
+  driver.then([&](QWidget* w) { handle(static_cast<QDialog*>(w)); });
   driver.run([&] {
-    belvora::clsXRechnung().ShowParameter("Data Source=/srv/erp.sqlite", "Select * from xRechnung",
-                                          "/srv/out/RE.xml", flag, "/srv/Anlage.pdf",
-                                          "tblDocuments", true);
+    const auto v = sample();
+    x.ShowParameter(v.connection, v.dataObject, v.exportPath, true, v.embeddedFile, v.tableName,
+                    v.importQuestion);
   });
 }
 
-TEST(ParameterDialog, ShowsTheValuesAndOkTakesTheFieldsOver) {
-  showParameter(true, true, [](QDialog* d) {
+TEST(ParameterDialog, ShowParameterOpensItWithTheCallersValues) {
+  belvora::clsXRechnung x;
+  showParameter(x, [](QDialog* d) {
+    EXPECT_EQ(d->windowTitle(), "Parameter");
     EXPECT_EQ(textOf(d, "txtParameter_1"), "Data Source=/srv/erp.sqlite");
     EXPECT_EQ(textOf(d, "txtParameter_2"), "Select * from xRechnung");
     EXPECT_EQ(textOf(d, "txtParameter_3"), "/srv/out/RE.xml");
@@ -54,34 +60,47 @@ TEST(ParameterDialog, ShowsTheValuesAndOkTakesTheFieldsOver) {
     EXPECT_EQ(textOf(d, "txtParameter_5"), "tblDocuments");
     EXPECT_TRUE(child<QCheckBox>(d, "chkParam")->isChecked());
     EXPECT_TRUE(child<QCheckBox>(d, "chkQuestion")->isChecked());
+    child<QLineEdit>(d, "txtParameter_3")->clear();
+    child<QPushButton>(d, "btnOK")->click();
   });
   EXPECT_EQ(settings::ReadStoredSetting(settings::kKeyQueryParameter), "True");
+  // The object keeps what OK took over: its next save of all settings
+  // records the cleared export path.
+  showParameter(x, [](QDialog* d) { d->close(); });
+  EXPECT_EQ(settings::ReadStoredSetting(settings::kKeyExportPath), "");
+  EXPECT_EQ(settings::ReadStoredSetting(settings::kKeyConnection),
+            settings::Scramble("Data Source=/srv/erp.sqlite"));
+}
 
-  // Cleared export path, unticked question, ticked parameter flag.
-  showParameter(false, true, [](QDialog* d) {
-    EXPECT_FALSE(child<QCheckBox>(d, "chkParam")->isChecked());
-    child<QLineEdit>(d, "txtParameter_3")->clear();
-    child<QLineEdit>(d, "txtParameter_2")->setText("sp_XRechnung");
-    child<QCheckBox>(d, "chkParam")->setChecked(true);
-    child<QCheckBox>(d, "chkQuestion")->setChecked(false);
-  });
-  const auto& v = settings::settingValues();
+TEST(ParameterDialog, OkTakesTheFieldsOverAndSavesTheFlag) {
+  settings::SettingValues v = sample();
+  v.queryParameter = "False";
+  belvora::dialogs::frmParameter d(v);
+  d.show();
+  EXPECT_FALSE(child<QCheckBox>(&d, "chkParam")->isChecked());
+  child<QLineEdit>(&d, "txtParameter_3")->clear();
+  child<QLineEdit>(&d, "txtParameter_2")->setText("sp_XRechnung");
+  child<QCheckBox>(&d, "chkParam")->setChecked(true);
+  child<QCheckBox>(&d, "chkQuestion")->setChecked(false);
+  child<QPushButton>(&d, "btnOK")->click();
+  EXPECT_FALSE(d.isVisible());
   EXPECT_EQ(v.exportPath, "");
   EXPECT_EQ(v.dataObject, "sp_XRechnung");
+  EXPECT_EQ(v.connection, "Data Source=/srv/erp.sqlite");
   EXPECT_EQ(v.queryParameter, "True");
   EXPECT_FALSE(v.importQuestion);
   EXPECT_EQ(settings::ReadStoredSetting(settings::kKeyQueryParameter), "True");
 }
 
-TEST(ParameterDialog, TheCloseBoxKeepsTheValuesTakenOver) {
-  showParameter(false, false, [](QDialog* d) {
-    child<QLineEdit>(d, "txtParameter_1")->setText("changed");
-    child<QCheckBox>(d, "chkParam")->setChecked(true);
-  });
-  const auto& v = settings::settingValues();
+TEST(ParameterDialog, TheCloseBoxKeepsTheValues) {
+  settings::SettingValues v = sample();
+  belvora::dialogs::frmParameter d(v);
+  d.show();
+  child<QLineEdit>(&d, "txtParameter_1")->setText("changed");
+  child<QCheckBox>(&d, "chkParam")->setChecked(false);
+  d.close();
   EXPECT_EQ(v.connection, "Data Source=/srv/erp.sqlite");
-  EXPECT_EQ(v.exportPath, "/srv/out/RE.xml");
-  EXPECT_EQ(v.queryParameter, "False");
+  EXPECT_EQ(v.queryParameter, "True");
   EXPECT_TRUE(v.importQuestion);
 }
 
@@ -188,18 +207,6 @@ TEST_F(SupportDialog, TheFileChooserFillsTheAttachment) {
   driver.run([&] { child<QPushButton>(w.get(), "btnAdd")->click(); });
   EXPECT_EQ(textOf(w.get(), "txtSupport_1"), "");
 }
-
-#if !BELVORA_HAVE_MAIL
-TEST(SupportMail, ABuildWithoutMailSaysSoAndReportsFailure) {
-  ModalDriver driver;
-  driver.answer();
-  bool sent = true;
-  driver.run([&] { sent = belvora::dialogs::SendSupportRequest("m", "", "a@b.de"); });
-  EXPECT_FALSE(sent);
-  ASSERT_EQ(driver.boxes.size(), 1u);
-  EXPECT_EQ(driver.boxes[0].text, "This build of the library cannot send mail.");
-}
-#endif
 
 TEST(AboutBox, ShowsLogoProductAndLink) {
   ModalDriver driver;

@@ -172,6 +172,16 @@ TEST_F(ViewerWindow, ShowXmlFillsTheTextOnceAndShowsBrokenBytesAsReplacement) {
   EXPECT_EQ(textOf(&window, "txtXML"),
             QString::fromUtf8("<?xml version=\"1.0\"?>\n<a>\n<!-- \xEF\xBF\xBD -->\n</a>\n"));
 
+  // A Base64 line of any length is shown in pieces that the box can lay
+  // out; together they are the line.
+  const std::string base64(10000, 'Q');
+  std::ofstream(file, std::ios::binary) << "<a>" << base64 << "</a>\r\n";
+  read->click();
+  const QStringList lines = textOf(&window, "txtXML").split(QLatin1Char('\n'));
+  EXPECT_EQ(lines.size(), 4);
+  for (const QString& line : lines) EXPECT_LE(line.size(), 4096);
+  EXPECT_EQ(lines.join(QString()).toStdString(), "<a>" + base64 + "</a>");
+
   // A file that vanished leaves the text as it is.
   settings.invoiceFile = dir / "missing.xml";
   read->click();

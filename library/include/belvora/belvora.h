@@ -4,7 +4,10 @@
  * means the parameter's default where the method has one (EmbeddedFile "",
  * tblName "tblDocuments", Sprache "GB"), else "". Flags: any non-zero input
  * is True; results are exactly -1 (True) or 0 (False). A method called on an
- * object of the other class, or on NULL, returns False and does nothing. */
+ * object of the other class, or on NULL, returns False and does nothing.
+ *
+ * Threads: objects are independent. Separate objects may be used from
+ * separate threads at the same time; one object from one thread at a time. */
 #ifndef BELVORA_BELVORA_H
 #define BELVORA_BELVORA_H
 

@@ -9,6 +9,10 @@ namespace belvora {
 
 // Reads one incoming invoice (CII, UBL Invoice/CreditNote, hybrid PDF),
 // shows it and stores it on request.
+//
+// Threads: every call works with its own settings and files. Separate
+// objects may be used from separate threads at the same time; one object
+// from one thread at a time.
 class BELVORA_EXPORT clsXConverter {
  public:
   clsXConverter();

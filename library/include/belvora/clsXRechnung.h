@@ -10,6 +10,12 @@ namespace belvora {
 // Creation session: one XRechnung (CII) invoice from one row set of the
 // caller's database. Every failure is reported to the user and turns into
 // a false result; nothing else crosses this boundary.
+//
+// Threads: each object holds its own session (export path, connection,
+// query, selector, attachments, table and flags). Separate objects may be
+// used from separate threads at the same time; one object from one thread
+// at a time. What cannot run concurrently (windows) refuses with a message
+// and a false result instead of producing wrong output.
 class BELVORA_EXPORT clsXRechnung {
  public:
   clsXRechnung();

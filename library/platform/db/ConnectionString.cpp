@@ -2,22 +2,9 @@
 
 #include "platform/db/Connection.h"
 #include "platform/db/Text.h"
+#include "platform/sys/Ascii.h"
 
 namespace belvora::db {
-
-namespace {
-
-std::string_view trimmed(std::string_view s) {
-  while (!s.empty() &&
-         (s.front() == ' ' || s.front() == '\t' || s.front() == '\r' || s.front() == '\n'))
-    s.remove_prefix(1);
-  while (!s.empty() &&
-         (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == '\n'))
-    s.remove_suffix(1);
-  return s;
-}
-
-}  // namespace
 
 ConnectionString ConnectionString::parse(std::string_view text) {
   ConnectionString result;
@@ -26,13 +13,13 @@ ConnectionString ConnectionString::parse(std::string_view text) {
     size_t eq = text.find_first_of("=;", pos);
     if (eq == std::string_view::npos || text[eq] == ';') {
       // A fragment without '=' (or trailing blanks) carries nothing.
-      if (!trimmed(text.substr(pos, eq == std::string_view::npos ? eq : eq - pos)).empty())
+      if (!ascii::TrimSpace(text.substr(pos, eq == std::string_view::npos ? eq : eq - pos)).empty())
         throw Error("invalid connection string: a part has no '=' after its key");
       if (eq == std::string_view::npos) break;
       pos = eq + 1;
       continue;
     }
-    std::string key = asciiLower(trimmed(text.substr(pos, eq - pos)));
+    std::string key = ascii::Lower(ascii::TrimSpace(text.substr(pos, eq - pos)));
     if (key.empty()) throw Error("invalid connection string: a value has no key");
     pos = eq + 1;
     while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
@@ -60,13 +47,14 @@ ConnectionString ConnectionString::parse(std::string_view text) {
         throw Error("invalid connection string: the value of '" + key + "' lacks its closing " +
                     std::string(1, close));
       size_t end = text.find(';', pos);
-      if (!trimmed(text.substr(pos, end == std::string_view::npos ? end : end - pos)).empty())
+      if (!ascii::TrimSpace(text.substr(pos, end == std::string_view::npos ? end : end - pos))
+               .empty())
         throw Error("invalid connection string: text after the quoted value of '" + key + "'");
       pos = end == std::string_view::npos ? text.size() : end + 1;
     } else {
       size_t end = text.find(';', pos);
-      value =
-          std::string(trimmed(text.substr(pos, end == std::string_view::npos ? end : end - pos)));
+      value = std::string(
+          ascii::TrimSpace(text.substr(pos, end == std::string_view::npos ? end : end - pos)));
       pos = end == std::string_view::npos ? text.size() : end + 1;
     }
     result.pairs_.emplace_back(std::move(key), std::move(value));
@@ -75,7 +63,7 @@ ConnectionString ConnectionString::parse(std::string_view text) {
 }
 
 std::optional<std::string> ConnectionString::find(std::string_view key) const {
-  const std::string wanted = asciiLower(trimmed(key));
+  const std::string wanted = ascii::Lower(ascii::TrimSpace(key));
   for (auto it = pairs_.rbegin(); it != pairs_.rend(); ++it)
     if (it->first == wanted) return it->second;
   return std::nullopt;

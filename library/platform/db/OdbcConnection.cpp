@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/db/Text.h"
+#include "platform/sys/Ascii.h"
 
 // Statements, names and diagnostics travel through the narrow calls as UTF-8
 // (unixODBC hands them to the driver unchanged); column and parameter data
@@ -474,8 +475,8 @@ std::unique_ptr<Cursor> OdbcConnection::callProcedure(
   if (firstArgument) {
     for (const auto& [s, p] :
          {std::pair{pattern(schema), pattern(procedure)},
-          std::pair{pattern(asciiLower(schema)), pattern(asciiLower(procedure))},
-          std::pair{pattern(asciiUpper(schema)), pattern(asciiUpper(procedure))}}) {
+          std::pair{pattern(ascii::Lower(schema)), pattern(ascii::Lower(procedure))},
+          std::pair{pattern(ascii::Upper(schema)), pattern(ascii::Upper(procedure))}}) {
       Statement columns(handles_);
       columns.check(SQLProcedureColumns(columns.get(), nullptr, 0, s.empty() ? nullptr : narrow(s),
                                         s.empty() ? 0 : static_cast<SQLSMALLINT>(s.size()),
@@ -588,8 +589,8 @@ std::string OdbcConnection::resolveTable(const std::string& name) {
       tables.check(rc, "SQLFetch");
       const std::string schema = catalogueText(tables, 2);
       const std::string table = catalogueText(tables, 3);
-      if (!equalsNoCase(table, wanted.table)) continue;
-      if (!wanted.schema.empty() && !equalsNoCase(schema, wanted.schema)) continue;
+      if (!ascii::EqualsNoCase(table, wanted.table)) continue;
+      if (!wanted.schema.empty() && !ascii::EqualsNoCase(schema, wanted.schema)) continue;
       const std::string quoted = wanted.schema.empty()
                                      ? quote_ + table + quote_
                                      : quote_ + schema + quote_ + "." + quote_ + table + quote_;

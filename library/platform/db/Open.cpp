@@ -5,13 +5,14 @@
 #include "platform/db/OdbcConnection.h"
 #include "platform/db/SqliteConnection.h"
 #include "platform/db/Text.h"
+#include "platform/sys/Ascii.h"
 
 namespace belvora::db {
 
 namespace {
 
 bool isAccessFile(const std::string& path) {
-  return endsWithNoCase(path, ".mdb") || endsWithNoCase(path, ".accdb");
+  return ascii::EndsWithNoCase(path, ".mdb") || ascii::EndsWithNoCase(path, ".accdb");
 }
 
 [[noreturn]] void accessNotSupported() {
@@ -29,19 +30,20 @@ std::unique_ptr<Connection> open(const std::string& connectionString,
   const std::string provider = cs.find("provider").value_or("");
   const std::string dataSource = cs.find("data source").value_or(cs.find("database").value_or(""));
 
-  if (startsWithNoCase(provider, "Microsoft.Jet") || startsWithNoCase(provider, "Microsoft.ACE"))
+  if (ascii::StartsWithNoCase(provider, "Microsoft.Jet") ||
+      ascii::StartsWithNoCase(provider, "Microsoft.ACE"))
     accessNotSupported();
 
   // ODBC takes the string unchanged: its keys belong to the driver. The
   // SQLite drivers would create a missing file, so a mistyped path would
   // yield an empty database instead of an error.
-  if (cs.has("driver") && asciiLower(*cs.find("driver")).find("sqlite") != std::string::npos &&
+  if (cs.has("driver") && ascii::Lower(*cs.find("driver")).find("sqlite") != std::string::npos &&
       !dataSource.empty() && dataSource != ":memory:" && ::access(dataSource.c_str(), F_OK) != 0)
     throw Error("database file not found: " + dataSource);
   if (cs.has("driver") || cs.has("dsn"))
     return std::make_unique<OdbcConnection>(connectionString, timeout);
 
-  if (!provider.empty() && !startsWithNoCase(provider, "SQLite"))
+  if (!provider.empty() && !ascii::StartsWithNoCase(provider, "SQLite"))
     throw Error("unsupported provider \"" + provider +
                 "\": use an SQLite database file (\"Data Source=/path/to/file.db\") or an ODBC "
                 "driver (\"Driver={...};...\" or \"DSN=...\")");

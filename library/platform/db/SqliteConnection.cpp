@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/db/Text.h"
+#include "platform/sys/Ascii.h"
 
 namespace belvora::db {
 
@@ -77,7 +78,8 @@ bool isDateType(const char* declared) {
   const size_t paren = t.find('(');
   if (paren != std::string_view::npos) t = t.substr(0, paren);
   while (!t.empty() && t.back() == ' ') t.remove_suffix(1);
-  return equalsNoCase(t, "DATE") || equalsNoCase(t, "DATETIME") || equalsNoCase(t, "TIMESTAMP");
+  return ascii::EqualsNoCase(t, "DATE") || ascii::EqualsNoCase(t, "DATETIME") ||
+         ascii::EqualsNoCase(t, "TIMESTAMP");
 }
 
 class SqliteCursor : public Cursor {
@@ -274,7 +276,7 @@ std::string SqliteConnection::resolveTable(const std::string& name) {
     const int col = list->columnIndex("name");
     while (list->next()) {
       const Value& v = list->row()[static_cast<size_t>(col)];
-      if (v.kind() == Value::Kind::Text && equalsNoCase(v.text(), parts.schema))
+      if (v.kind() == Value::Kind::Text && ascii::EqualsNoCase(v.text(), parts.schema))
         schemas.push_back(v.text());
     }
     if (schemas.empty()) throw Error("table not found: " + name);

@@ -9,9 +9,6 @@ namespace belvora::db {
 
 namespace {
 
-char lowerChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-char upperChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Reads exactly n digits at pos.
@@ -42,33 +39,6 @@ bool isIdentifier(std::string_view s) {
 }
 
 }  // namespace
-
-std::string asciiLower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = lowerChar(c);
-  return out;
-}
-
-std::string asciiUpper(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = upperChar(c);
-  return out;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (lowerChar(a[i]) != lowerChar(b[i])) return false;
-  return true;
-}
-
-bool endsWithNoCase(std::string_view s, std::string_view suffix) {
-  return s.size() >= suffix.size() && equalsNoCase(s.substr(s.size() - suffix.size()), suffix);
-}
-
-bool startsWithNoCase(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && equalsNoCase(s.substr(0, prefix.size()), prefix);
-}
 
 std::optional<Date> parseIsoDate(std::string_view s) {
   Date d;

@@ -9,12 +9,6 @@
 // Small text helpers shared by the SQLite and ODBC back ends.
 namespace belvora::db {
 
-std::string asciiLower(std::string_view s);
-std::string asciiUpper(std::string_view s);
-bool equalsNoCase(std::string_view a, std::string_view b);
-bool endsWithNoCase(std::string_view s, std::string_view suffix);
-bool startsWithNoCase(std::string_view s, std::string_view prefix);
-
 // "yyyy-mm-dd", optionally followed by ' ' or 'T' and "hh:mm[:ss[.fff]]" and a
 // zone suffix (which is ignored). Only real calendar dates are accepted.
 std::optional<Date> parseIsoDate(std::string_view text);

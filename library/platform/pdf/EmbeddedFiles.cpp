@@ -10,6 +10,7 @@
 // Producers do not always keep the name tree sorted, so it is walked whole
 // rather than searched; every node and every stream is visited once.
 #include "platform/pdf/EmbeddedFiles.h"
+#include "platform/sys/Ascii.h"
 
 // qpdf 11: use std::shared_ptr, without the PointerHolder transition warning.
 #ifndef POINTERHOLDER_TRANSITION
@@ -40,22 +41,6 @@ struct Candidate {
 // qpdf 11's headers in C++20 mode, so the clang (fuzz) build compiles it as C++17.
 bool startsWith(std::string_view s, std::string_view prefix) {
   return s.substr(0, prefix.size()) == prefix;
-}
-
-std::string lower(std::string_view s) {
-  std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return out;
-}
-
-std::size_t findNoCase(std::string_view hay, std::string_view needle, std::size_t from = 0) {
-  auto it = std::search(hay.begin() + static_cast<std::ptrdiff_t>(std::min(from, hay.size())),
-                        hay.end(), needle.begin(), needle.end(), [](char a, char b) {
-                          return std::tolower(static_cast<unsigned char>(a)) ==
-                                 std::tolower(static_cast<unsigned char>(b));
-                        });
-  return it == hay.end() ? std::string_view::npos : static_cast<std::size_t>(it - hay.begin());
 }
 
 // Collects the embedded streams of a document, each once, in document order.
@@ -237,7 +222,7 @@ std::optional<EmbeddedFile> findInvoiceXml(std::string_view pdfBytes, std::size_
 
   for (std::string_view preferred : kPreferredNames) {
     for (std::size_t i = 0; i < all.size(); ++i) {
-      if (lower(all[i].name) != preferred) continue;
+      if (ascii::Lower(all[i].name) != preferred) continue;
       if (auto hit = accept(i)) return hit;
     }
   }
@@ -308,11 +293,11 @@ bool looksLikeInvoiceXml(std::string_view xml) {
 std::optional<std::string> scanInvoiceXml(std::string_view bytes) {
   constexpr std::string_view kDeclaration = "<?xml version=";
   constexpr std::string_view kClosing = "</rsm:CrossIndustryInvoice>";
-  std::size_t close = findNoCase(bytes, kClosing);
+  std::size_t close = ascii::FindNoCase(bytes, kClosing);
   if (close == std::string_view::npos) return std::nullopt;
   std::size_t start = std::string_view::npos;
-  for (std::size_t at = findNoCase(bytes, kDeclaration); at < close;
-       at = findNoCase(bytes, kDeclaration, at + 1)) {
+  for (std::size_t at = ascii::FindNoCase(bytes, kDeclaration); at < close;
+       at = ascii::FindNoCase(bytes, kDeclaration, at + 1)) {
     start = at;
   }
   if (start == std::string_view::npos) return std::nullopt;

@@ -1,32 +1,20 @@
 #include "platform/settings/IniFile.h"
 
-#include <strings.h>
-
+#include "platform/sys/Ascii.h"
 #include "platform/sys/Files.h"
 
 namespace belvora::settings {
 namespace {
 
-std::string_view trimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-    s.remove_suffix(1);
-  return s;
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
-
 // "[name]" -> name; nullopt for any other line.
 std::optional<std::string_view> sectionOf(std::string_view line) {
-  line = trimBlanks(line);
+  line = ascii::TrimSpace(line);
   if (line.size() < 2 || line.front() != '[' || line.back() != ']') return std::nullopt;
-  return trimBlanks(line.substr(1, line.size() - 2));
+  return ascii::TrimSpace(line.substr(1, line.size() - 2));
 }
 
 bool isComment(std::string_view line) {
-  line = trimBlanks(line);
+  line = ascii::TrimSpace(line);
   return line.empty() || line.front() == ';' || line.front() == '#';
 }
 
@@ -35,7 +23,7 @@ std::optional<std::string_view> keyOf(std::string_view line) {
   if (isComment(line)) return std::nullopt;
   auto eq = line.find('=');
   if (eq == std::string_view::npos) return std::nullopt;
-  return trimBlanks(line.substr(0, eq));
+  return ascii::TrimSpace(line.substr(0, eq));
 }
 
 }  // namespace
@@ -63,13 +51,13 @@ std::optional<std::string> IniFile::get(std::string_view section, std::string_vi
   bool inSection = false;
   for (const auto& line : lines_) {
     if (auto s = sectionOf(line)) {
-      inSection = sameName(*s, section);
+      inSection = ascii::EqualsNoCase(*s, section);
       continue;
     }
     if (!inSection) continue;
-    if (auto k = keyOf(line); k && sameName(*k, key)) {
+    if (auto k = keyOf(line); k && ascii::EqualsNoCase(*k, key)) {
       auto eq = line.find('=');
-      return std::string(trimBlanks(std::string_view(line).substr(eq + 1)));
+      return std::string(ascii::TrimSpace(std::string_view(line).substr(eq + 1)));
     }
   }
   return std::nullopt;
@@ -83,22 +71,22 @@ void IniFile::set(std::string_view section, std::string_view key, std::string_vi
   for (size_t i = 0; i < lines_.size(); ++i) {
     if (auto s = sectionOf(lines_[i])) {
       if (inSection) break;
-      inSection = sameName(*s, section);
+      inSection = ascii::EqualsNoCase(*s, section);
       if (inSection) insertAt = i + 1;
       continue;
     }
     if (!inSection) continue;
-    if (auto k = keyOf(lines_[i]); k && sameName(*k, key)) {
+    if (auto k = keyOf(lines_[i]); k && ascii::EqualsNoCase(*k, key)) {
       lines_[i] = entry;
       return;
     }
-    if (!trimBlanks(lines_[i]).empty()) insertAt = i + 1;
+    if (!ascii::TrimSpace(lines_[i]).empty()) insertAt = i + 1;
   }
   if (insertAt) {
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(*insertAt), entry);
     return;
   }
-  if (!lines_.empty() && !trimBlanks(lines_.back()).empty()) lines_.emplace_back();
+  if (!lines_.empty() && !ascii::TrimSpace(lines_.back()).empty()) lines_.emplace_back();
   std::string header(1, '[');
   header.append(section).push_back(']');
   lines_.push_back(std::move(header));
@@ -114,7 +102,7 @@ std::string IniFile::text() const {
   return out;
 }
 
-void IniFile::save(const std::string& path) const { sys::writeFileAtomically(path, text()); }
+void IniFile::save(const std::string& path) const { sys::writeFileAtomically(path, text(), 0600); }
 
 std::string EscapeIniValue(std::string_view raw) {
   static constexpr char kHex[] = "0123456789ABCDEF";

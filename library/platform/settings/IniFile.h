@@ -24,7 +24,8 @@ class IniFile {
   void set(std::string_view section, std::string_view key, std::string_view value);
 
   std::string text() const;
-  // Writes text() through a temporary file and a rename.
+  // Writes text() through a temporary file and a rename. A new file gets
+  // mode 0600: it may hold passwords. An existing one is never opened wider.
   void save(const std::string& path) const;
 
  private:

@@ -1,12 +1,15 @@
 #include "platform/settings/SettingsStore.h"
 
+#include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 
 #include "platform/settings/IniFile.h"
@@ -31,10 +34,40 @@ void ensureFolder(const std::filesystem::path& dir) {
     throw std::system_error(errno, std::generic_category(), "cannot create '" + dir.string() + "'");
 }
 
-void save(bool all) {
-  const SettingValues& v = settingValues();
+// Serialises the read-modify-write of the file: a mutex for the threads of
+// this process, an flock on the folder for other processes.
+class SettingsLock {
+ public:
+  explicit SettingsLock(const std::filesystem::path& folder) : guard_(mutex()) {
+    fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ < 0)
+      throw std::system_error(errno, std::generic_category(),
+                              "cannot open '" + folder.string() + "'");
+    while (::flock(fd_, LOCK_EX) != 0) {
+      if (errno == EINTR) continue;
+      const int err = errno;
+      ::close(fd_);
+      throw std::system_error(err, std::generic_category(),
+                              "cannot lock '" + folder.string() + "'");
+    }
+  }
+  ~SettingsLock() { ::close(fd_); }
+  SettingsLock(const SettingsLock&) = delete;
+  SettingsLock& operator=(const SettingsLock&) = delete;
+
+ private:
+  static std::mutex& mutex() {
+    static std::mutex m;
+    return m;
+  }
+  std::lock_guard<std::mutex> guard_;
+  int fd_ = -1;
+};
+
+void save(const SettingValues& v, bool all) {
   std::filesystem::path file(SettingsFilePath());
   ensureFolder(file.parent_path());
+  SettingsLock lock(file.parent_path());
   IniFile ini = IniFile::load(file.string());
   auto put = [&](const char* key, std::string_view value) {
     ini.set(kSection, key, EscapeIniValue(value));
@@ -50,11 +83,6 @@ void save(bool all) {
 }
 
 }  // namespace
-
-SettingValues& settingValues() {
-  static SettingValues values;
-  return values;
-}
 
 std::string FlagText(bool flag) { return flag ? "True" : "False"; }
 
@@ -75,8 +103,8 @@ std::string SettingsFilePath() {
   return (base / kApplicationName / (std::string(kApplicationName) + ".conf")).string();
 }
 
-void SaveAllSettings() { save(true); }
-void SaveQueryParameterFlag() { save(false); }
+void SaveAllSettings(const SettingValues& values) { save(values, true); }
+void SaveQueryParameterFlag(const SettingValues& values) { save(values, false); }
 
 std::optional<std::string> ReadStoredSetting(std::string_view key) {
   auto value = IniFile::load(SettingsFilePath()).get(kSection, key);

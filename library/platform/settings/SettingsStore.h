@@ -15,8 +15,8 @@ inline constexpr const char* kKeyExportPath = "DLLCode6";
 inline constexpr const char* kKeyQueryParameter = "DLLCode7";
 inline constexpr const char* kKeyImportQuestion = "DLLCode9";
 
-// The library-wide setting values: filled by DLL_Init_DB and the parameter
-// dialog, written out by the save functions below.
+// The values a creation session records: filled by DLL_Init_DB and the
+// parameter dialog of one object, written out by the save functions below.
 struct SettingValues {
   std::string connection;
   std::string dataObject;
@@ -26,8 +26,6 @@ struct SettingValues {
   std::string tableName;                 // not stored
   bool importQuestion = false;
 };
-
-SettingValues& settingValues();
 
 // "True" / "False", the text form of a flag in the store.
 std::string FlagText(bool flag);
@@ -40,12 +38,14 @@ std::string Scramble(std::string_view text);
 // unset or not an absolute path.
 std::string SettingsFilePath();
 
-// Writes DLLCode4, 5, 6, 7 and 9 from settingValues(); the folder is created
-// (mode 0700: connection strings may hold passwords) and the file replaced
-// atomically. Throws std::system_error when the file cannot be written.
-void SaveAllSettings();
+// Writes DLLCode4, 5, 6, 7 and 9; the folder is created (mode 0700:
+// connection strings may hold passwords) and the file replaced atomically.
+// Writers in other threads and processes are serialised by a lock on the
+// folder, so the record is always one writer's whole set. Throws
+// std::system_error when the file cannot be written.
+void SaveAllSettings(const SettingValues& values);
 // Writes DLLCode7 alone.
-void SaveQueryParameterFlag();
+void SaveQueryParameterFlag(const SettingValues& values);
 
 // The stored text of a key as it was saved (still scrambled for the
 // scrambled keys); nullopt when the key or the file is missing.

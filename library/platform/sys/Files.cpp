@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <spawn.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,6 +12,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <thread>
+
+extern char** environ;
 
 namespace belvora::sys {
 namespace fs = std::filesystem;
@@ -54,19 +59,52 @@ bool isDirectory(const std::string& path) {
   return fs::is_directory(path, ec);
 }
 
-void writeFileAtomically(const std::string& path, std::string_view bytes) {
-  writeFileAtomically(path, {bytes});
+void writeFileAtomically(const std::string& path, std::string_view bytes, unsigned mode) {
+  writeFileAtomically(path, {bytes}, mode);
 }
 
-void writeFileAtomically(const std::string& path, std::initializer_list<std::string_view> pieces) {
+namespace {
+
+// A new file beside the target under a random name, created with its final
+// permissions: no umask juggling, which would race with other threads.
+int createTemporary(const std::string& path, unsigned mode, std::string& tempPath) {
   fs::path target(path);
   fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
-  std::string name = ".";
-  name += target.filename().string();
-  name += ".XXXXXX";
-  std::string pattern = (dir / name).string();
-  int fd = ::mkstemp(pattern.data());
-  if (fd < 0) fail("cannot create", path, errno);
+  struct stat st {};
+  bool keep = ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  mode_t wanted = static_cast<mode_t>(mode & 0777);
+  if (keep) wanted &= st.st_mode & 0777;
+  static constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  for (int attempt = 0; attempt < 32; ++attempt) {
+    unsigned char random[8];
+    if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+      fail("cannot create", path, errno);
+    std::string name = "." + target.filename().string() + ".";
+    for (unsigned char r : random) name += kChars[r % 36];
+    tempPath = (dir / name).string();
+    int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, wanted);
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      fail("cannot create", path, errno);
+    }
+    // The umask may have taken more than the existing file had.
+    if (keep && ::fchmod(fd, wanted) != 0) {
+      int err = errno;
+      ::close(fd);
+      ::unlink(tempPath.c_str());
+      fail("cannot create", path, err);
+    }
+    return fd;
+  }
+  fail("cannot create", path, EEXIST);
+}
+
+}  // namespace
+
+void writeFileAtomically(const std::string& path, std::initializer_list<std::string_view> pieces,
+                         unsigned mode) {
+  std::string pattern;
+  int fd = createTemporary(path, mode, pattern);
   for (std::string_view bytes : pieces) {
     const char* p = bytes.data();
     size_t left = bytes.size();
@@ -83,17 +121,14 @@ void writeFileAtomically(const std::string& path, std::initializer_list<std::str
       left -= static_cast<size_t>(n);
     }
   }
-  // Keep the permissions an ordinary new file would get.
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
-    int err = errno;
+  int err = ::fsync(fd) != 0 ? errno : 0;
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err != 0) {
     ::unlink(pattern.c_str());
     fail("cannot write", path, err);
   }
   if (::rename(pattern.c_str(), path.c_str()) != 0) {
-    int err = errno;
+    err = errno;
     ::unlink(pattern.c_str());
     fail("cannot replace", path, err);
   }
@@ -129,38 +164,26 @@ std::string programDir() {
 }
 
 bool startProgram(const std::vector<std::string>& argv) {
-  if (argv.empty()) return false;
+  if (argv.empty() || argv[0].empty()) return false;
   std::vector<char*> args;
   for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
-  // Double fork: the program is adopted by init, so no zombie is left
-  // behind and the caller does not wait for it.
-  int pipefd[2];
-  if (::pipe2(pipefd, O_CLOEXEC) != 0) return false;
-  pid_t child = ::fork();
-  if (child < 0) {
-    ::close(pipefd[0]);
-    ::close(pipefd[1]);
-    return false;
+  // posix_spawn reports a program that cannot be executed as its result and
+  // is safe in threaded hosts, unlike fork.
+  pid_t pid = 0;
+  if (::posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), environ) != 0) return false;
+  // Not waited for here; a thread of its own collects its exit, so that no
+  // zombie stays behind in a long-running host.
+  try {
+    std::thread([pid] {
+      int status = 0;
+      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    // Without a thread the child is collected when this process ends.
   }
-  if (child == 0) {
-    ::close(pipefd[0]);
-    pid_t grandchild = ::fork();
-    if (grandchild == 0) {
-      ::execvp(args[0], args.data());
-      char failed = 1;
-      [[maybe_unused]] auto n = ::write(pipefd[1], &failed, 1);
-      ::_exit(127);
-    }
-    ::_exit(grandchild < 0 ? 1 : 0);
-  }
-  ::close(pipefd[1]);
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  char failed = 0;
-  bool execFailed = ::read(pipefd[0], &failed, 1) == 1;
-  ::close(pipefd[0]);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 && !execFailed;
+  return true;
 }
 
 bool openExternal(const std::string& target) { return startProgram({"xdg-open", target}); }

@@ -15,11 +15,14 @@ bool fileExists(const std::string& path);
 bool isDirectory(const std::string& path);
 
 // Writes through a temporary file in the same folder and renames it over the
-// target, so a failed write leaves an existing file as it was.
-void writeFileAtomically(const std::string& path, std::string_view bytes);
+// target, so a failed write leaves an existing file as it was. A new file
+// gets mode less the umask; an existing file keeps its permissions, cut down
+// to mode, so that a rewrite never widens them.
+void writeFileAtomically(const std::string& path, std::string_view bytes, unsigned mode = 0666);
 // The same for a file made of several pieces, written one after the other
 // without joining them in memory first.
-void writeFileAtomically(const std::string& path, std::initializer_list<std::string_view> pieces);
+void writeFileAtomically(const std::string& path, std::initializer_list<std::string_view> pieces,
+                         unsigned mode = 0666);
 
 // $TMPDIR, else /tmp.
 std::string tempDir();

@@ -2,14 +2,25 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <mutex>
 #include <string_view>
 
 namespace belvora::ui {
+namespace {
+
+// One message at a time, so texts of objects in several threads never mix.
+std::mutex& outputMutex() {
+  static std::mutex m;
+  return m;
+}
+
+}  // namespace
 
 ConsoleInteraction::ConsoleInteraction(std::ostream& err) : err_(err) {}
 ConsoleInteraction::ConsoleInteraction() : err_(std::cerr) {}
 
 void ConsoleInteraction::message(const std::string& title, const std::string& text, Icon) {
+  std::lock_guard lock(outputMutex());
   err_ << '[' << title << "] " << text << '\n' << std::flush;
 }
 
@@ -21,6 +32,7 @@ bool ConsoleInteraction::question(const std::string& title, const std::string& t
     if (v == "yes") answer = true;
     if (v == "no") answer = false;
   }
+  std::lock_guard lock(outputMutex());
   err_ << '[' << title << "] " << text << '\n'
        << "-> " << (answer ? "Yes" : "No") << '\n'
        << std::flush;
@@ -29,6 +41,7 @@ bool ConsoleInteraction::question(const std::string& title, const std::string& t
 
 std::string ConsoleInteraction::input(const std::string& title, const std::string& prompt,
                                       const std::string& defaultValue) {
+  std::lock_guard lock(outputMutex());
   err_ << '[' << title << "] " << prompt << '\n' << "-> " << defaultValue << '\n' << std::flush;
   return defaultValue;
 }

@@ -1,6 +1,7 @@
 #include "platform/ui/Interaction.h"
 
 #include <cstdlib>
+#include <mutex>
 #include <string_view>
 
 #include "platform/ui/ConsoleInteraction.h"
@@ -11,6 +12,12 @@ namespace {
 std::unique_ptr<Interaction>& slot() {
   static std::unique_ptr<Interaction> instance;
   return instance;
+}
+
+// Objects in several threads may ask for the interaction at once.
+std::mutex& slotMutex() {
+  static std::mutex m;
+  return m;
 }
 
 Factory& qtFactory() {
@@ -33,12 +40,14 @@ bool wantsQt() {
 }  // namespace
 
 Interaction& current() {
+  std::lock_guard lock(slotMutex());
   auto& s = slot();
   if (!s) s = wantsQt() ? qtFactory()() : std::make_unique<ConsoleInteraction>();
   return *s;
 }
 
 std::unique_ptr<Interaction> install(std::unique_ptr<Interaction> next) {
+  std::lock_guard lock(slotMutex());
   auto previous = std::move(slot());
   slot() = std::move(next);
   return previous;

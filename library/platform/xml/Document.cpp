@@ -1,4 +1,5 @@
 #include "platform/xml/Document.h"
+#include "platform/sys/Ascii.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -118,14 +119,6 @@ void onStartElementNs(void* ctx, const xmlChar* localname, const xmlChar* prefix
     auto& known = refusal->index->namespaces;
     if (std::find(known.begin(), known.end(), node->ns) == known.end()) known.push_back(node->ns);
   }
-}
-
-std::string trimmed(std::string text) {
-  const char* blanks = " \t\r\n";
-  const auto begin = text.find_first_not_of(blanks);
-  if (begin == std::string::npos) return {};
-  const auto end = text.find_last_not_of(blanks);
-  return text.substr(begin, end - begin + 1);
 }
 
 // Shows raw input bytes as text: control characters (other than tab) and
@@ -438,7 +431,8 @@ Document Document::parse(xmlParserCtxt* ctxt, const std::string& name, std::size
   }
   if (!ctxt->wellFormed || !doc || xmlDocGetRootElement(doc.get()) == nullptr) {
     const xmlError& err = ctxt->lastError;
-    std::string reason = err.message != nullptr ? trimmed(err.message) : "Document is empty";
+    std::string reason =
+        err.message != nullptr ? std::string(ascii::TrimSpace(err.message)) : "Document is empty";
     int line = err.line;
     int column = err.int2;
     if (err.message == nullptr && ctxt->input != nullptr) {
@@ -483,7 +477,7 @@ std::string nodeText(const xmlNode* node) {
   if (content == nullptr) return {};
   std::string text(reinterpret_cast<const char*>(content));
   xmlFree(content);
-  return trimmed(std::move(text));
+  return std::string(ascii::TrimSpace(text));
 }
 
 std::string attribute(const xmlNode* node, const char* name) {

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "platform/db/Connection.h"
-#include "writer/Texte.h"
+#include "text/Texte.h"
 
 namespace belvora::test {
 
@@ -124,11 +124,11 @@ inline double num(const db::Value& v) {
     case db::Value::Kind::Text:
       return std::stod(v.text());
     default:
-      throw std::runtime_error("not a number: " + writer::ValueToText(v));
+      throw std::runtime_error("not a number: " + text::ValueToText(v));
   }
 }
 
-inline std::string text(const db::Value& v) { return writer::ValueToText(v); }
+inline std::string text(const db::Value& v) { return text::ValueToText(v); }
 
 // All rows of a query, each value as the database delivered it.
 inline std::vector<std::vector<db::Value>> rowsOf(db::Connection& c, const std::string& sql,

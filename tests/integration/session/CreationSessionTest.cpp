@@ -357,8 +357,6 @@ TEST_F(CreationSession, SessionValuesAreRecordedInTheSettingsStore) {
   // ShowParameter records the values of the moment, then takes its own.
   x.ShowParameter("Data Source=/x.sqlite", "Select 1", "/y.xml", false, "", "t", false);
   EXPECT_EQ(st::ReadStoredSetting("DLLCode7"), "True");
-  EXPECT_EQ(st::settingValues().queryParameter, "False");
-  EXPECT_EQ(st::settingValues().exportPath, "/y.xml");
 
   // Closing the source at the end of the run brings the store up to date;
   // the run itself keeps its own session values.
@@ -408,9 +406,19 @@ TEST_F(CreationSession, EcosioOpensTheValidationPage) {
   EXPECT_THAT(messages()[0].text, HasSubstr("xdg-open"));
 }
 
+TEST_F(CreationSession, SupportWithoutAWindowSaysItNeedsADisplay) {
+  clsXRechnung x;
+  x.ShowSupport("support@example.com");
+  ASSERT_EQ(messages().size(), 1u);
+  EXPECT_EQ(messages()[0].title, "Support");
+  EXPECT_EQ(messages()[0].icon, belvora::ui::Icon::Exclamation);
+  EXPECT_EQ(messages()[0].text,
+            "The support request needs a display (DISPLAY or WAYLAND_DISPLAY). Support-Address: "
+            "support@example.com");
+}
+
 TEST_F(CreationSession, DialogAndSectionMethodsOutsideARunShowNothing) {
   auto x = std::make_unique<clsXRechnung>();
-  x->ShowSupport("support@example.com");
   x->ShowAbout();
   x->SpecifiedTradeAllowanceChange();
   x->BillingSpecifiedPeriod();

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include "Environment.h"
 #include "Parameters.h"
 #include "Usage.h"
+#include "platform/settings/SettingsStore.h"
 
 using namespace start;
 
@@ -73,12 +76,33 @@ TEST(Usage, DescriptionAndExamplesAsTheWindowShowsThem) {
   EXPECT_EQ(ex[2].caption, "SUPPORT");
   EXPECT_EQ(ex[3].caption, "ERSTELLEN (Procedure)");
   EXPECT_EQ(UsageExampleText(ex[2], "\r\n"), "action=support|\r\nsupportmail=support@example.com|");
-  EXPECT_EQ(ex[1].lines[1], "inputputxml=C:\\Temp\\Rechnung123.xml");
+  EXPECT_EQ(UsageExampleText(2, "\n"), UsageExampleText(ex[2], "\n"));
+  EXPECT_THROW(UsageExampleText(4, "\n"), std::out_of_range);
 
-  // Every example is itself a parameter string the launcher understands.
-  for (const auto& e : ex) {
+  // Every example, as the window shows it (line breaks included), is a
+  // parameter string the launcher understands, with the keys it reads.
+  for (size_t i = 0; i < ex.size(); ++i) {
     Parameters p;
-    ASSERT_TRUE(ParseParameterString(UsageExampleText(e, ""), p)) << e.caption;
+    ASSERT_TRUE(ParseParameterString(UsageExampleText(i, "\r\n"), p)) << ex[i].caption;
     EXPECT_FALSE(GetParameter(&p, "action").empty());
+    for (const auto& [name, value] : p) EXPECT_EQ(name.find_first_of("\r\n "), std::string::npos);
   }
+  Parameters p;
+  ParseParameterString(UsageExampleText(1, "\r\n"), p);
+  EXPECT_EQ(GetParameter(&p, "inputxml"), TempFolder() + "/Rechnung123.xml")
+      << "the key Start reads";
+  EXPECT_EQ(GetParameter(&p, "inputputxml", "absent"), "absent");
+}
+
+TEST(Environment, StartReadsTheLibrarysSettingsFile) {
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  const std::string keep = saved ? saved : "";
+  for (const char* value : {"/srv/conf", "relative", ""}) {
+    ::setenv("XDG_CONFIG_HOME", value, 1);
+    EXPECT_EQ(SettingsFilePath(), belvora::settings::SettingsFilePath()) << value;
+  }
+  if (saved)
+    ::setenv("XDG_CONFIG_HOME", keep.c_str(), 1);
+  else
+    ::unsetenv("XDG_CONFIG_HOME");
 }

@@ -5,8 +5,12 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "../session/TempDir.h"
 #include "Usage.h"
@@ -114,18 +118,119 @@ TEST_F(StartProgram, FailuresEndNonZeroWithTheirLabel) {
 }
 
 TEST_F(StartProgram, AnythingElseShowsTheUsageAndEndsWithTwo) {
-  const std::vector<std::vector<std::string>> calls = {{},
-                                                       {""},
-                                                       {"||"},
-                                                       {"ERSTELLEN"},
-                                                       {"action=unbekannt"},
-                                                       {"outputxml=/tmp/x.xml"},
-                                                       {"action=support|supportmail=a@b.de"},
-                                                       {"action=convert"}};
+  const std::vector<std::vector<std::string>> calls = {
+      {}, {""}, {"||"}, {"ERSTELLEN"}, {"action=unbekannt"}, {"outputxml=/tmp/x.xml"}};
+  // The examples name the template database beside Start, so this process
+  // would print other paths: the first run is the reference.
+  const std::string usage = runStart({}, dir).err;
+  EXPECT_EQ(usage.rfind(start::UsageDescription("\n"), 0), 0u);
+  EXPECT_THAT(usage, HasSubstr("\nERSTELLEN (Procedure):\naction=erstellen|\n"));
+  EXPECT_THAT(usage, HasSubstr("|\nconnect=Data Source=" BELVORA_TEMPLATE_DB "|\n"));
   for (const auto& args : calls) {
     StartRun r = runStart(args, dir);
     EXPECT_EQ(r.status, 2) << (args.empty() ? "(none)" : args[0]);
-    EXPECT_EQ(r.err, start::UsageText());
+    EXPECT_EQ(r.err, usage);
   }
-  EXPECT_THAT(start::UsageText(), HasSubstr("\nERSTELLEN (Procedure):\naction=erstellen|\n"));
+}
+
+TEST_F(StartProgram, SupportWithoutADisplaySaysSo) {
+  StartRun r = runStart({"action=support|supportmail=hilfe@example.com"}, dir);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "[Support] Die Support-Anfrage braucht eine grafische Oberfläche (DISPLAY oder "
+            "WAYLAND_DISPLAY). Support-Adresse: hilfe@example.com\n");
+  StartRun silent = runStart({"action=support"}, dir);
+  EXPECT_EQ(silent.status, 0);
+  EXPECT_EQ(silent.err, "");
+}
+
+namespace {
+
+// A converter that records its arguments a moment after it started.
+std::string makeConverter(const std::string& folder, mode_t mode = 0755) {
+  std::filesystem::create_directories(folder);
+  std::string program = folder + "/convert.sh";
+  std::ofstream(program) << "#!/bin/sh\nsleep 0.5\nprintf '%s\\n' \"$@\" > " << folder
+                         << "/args.part && mv " << folder << "/args.part " << folder
+                         << "/args.txt\n";
+  ::chmod(program.c_str(), mode);
+  return program;
+}
+
+}  // namespace
+
+TEST_F(StartProgram, ConvertStartsOnlyASafeConfiguredProgram) {
+  const std::string safe = makeConverter(dir / "bin");
+  const std::string shared = makeConverter(dir / "shared");
+  ::chmod((dir / "shared").c_str(), 0775);
+  const std::string writable = makeConverter(dir / "writable", 0757);
+  std::filesystem::create_directories(dir / "open");
+  const std::string planted = makeConverter(dir / "open/planted");
+  ::chmod((dir / "open").c_str(), 0777);
+  std::filesystem::create_symlink(planted, dir / "bin/link.sh");
+  for (const char* name : {"RG-2025-45.xml", "RG-2025-X.pdf", "sRGB.icc"})
+    std::ofstream(dir / name) << name;
+  const std::string inputs = "|inputxml=" + (dir / "RG-2025-45.xml") +
+                             "|inputpdf=" + (dir / "RG-2025-X.pdf") + "|icc=" + (dir / "sRGB.icc");
+  auto configure = [&](const std::string& program) {
+    std::filesystem::create_directories(dir / "config/belvora");
+    std::ofstream(dir / "config/belvora/belvora.conf")
+        << "[Settings]\nDLLCode7=False\n[Convert]\nprogram = " << program << "\n";
+  };
+
+  struct Case {
+    const char* name;
+    std::string program;  // empty: not configured
+    std::string parameters;
+    std::string message;
+  };
+  const Case refused[] = {
+      {"none configured", "", inputs, "Kein Konverter eingerichtet: Bitte den absoluten Pfad"},
+      {"relative path", "convert.sh", inputs, "muss mit absolutem Pfad eingetragen sein"},
+      {"missing program", dir / "bin/none.sh", inputs, "nicht vorhanden oder nicht ausführbar"},
+      {"folder open to the group", shared, inputs,
+       "wird nicht gestartet: der Ordner " + (dir / "shared") + " kann von anderen"},
+      {"program open to others", writable, inputs,
+       "wird nicht gestartet: " + writable + " kann von anderen Benutzern verändert werden"},
+      {"link into an open folder", dir / "bin/link.sh", inputs, "der Ordner " + (dir / "open")},
+      {"missing parameter", safe, "|inputxml=" + (dir / "RG-2025-45.xml"),
+       "Für CONVERT fehlt der Parameter inputpdf."},
+      {"missing file", safe, inputs + "|icc=" + (dir / "none.icc"),
+       "Die Datei " + (dir / "none.icc") + " (icc) kann nicht gelesen werden."},
+  };
+  for (const Case& c : refused) {
+    std::filesystem::remove(dir / "config/belvora/belvora.conf");
+    if (!c.program.empty()) configure(c.program);
+    StartRun r = runStart({"action=convert" + c.parameters}, dir);
+    EXPECT_EQ(r.status, 1) << c.name;
+    EXPECT_THAT(r.err, HasSubstr("\n[Note] ")) << c.name;
+    EXPECT_THAT(r.err, HasSubstr(c.message)) << c.name;
+  }
+  for (const char* folder : {"bin", "shared", "writable", "open/planted"})
+    EXPECT_FALSE(std::filesystem::exists(dir / (std::string(folder) + "/args.txt"))) << folder;
+
+  // Started without waiting: Start is back before the converter wrote anything.
+  configure(safe);
+  auto begin = std::chrono::steady_clock::now();
+  StartRun r = runStart({"action=convert" + inputs}, dir);
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(450));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "Ihre XRechnung wird erzeugt.\n");
+  EXPECT_FALSE(std::filesystem::exists(dir / "bin/args.txt"));
+  for (int i = 0; i < 150 && !std::filesystem::exists(dir / "bin/args.txt"); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(
+      belvora::sys::readFile(dir / "bin/args.txt"),
+      (dir / "RG-2025-45.xml") + "\n" + (dir / "RG-2025-X.pdf") + "\n" + (dir / "sRGB.icc") + "\n");
+}
+
+TEST_F(StartProgram, AskedForWindowsWithoutADisplayItStaysOnTheConsole) {
+  // BELVORA_UI=qt, but neither DISPLAY nor WAYLAND_DISPLAY nor a Qt platform.
+  StartRun usage = runStart({}, dir, {"BELVORA_UI=qt"});
+  EXPECT_EQ(usage.status, 2);
+  EXPECT_EQ(usage.err.rfind(start::UsageDescription("\n"), 0), 0u);
+  StartRun support =
+      runStart({"action=support|supportmail=hilfe@example.com"}, dir, {"BELVORA_UI=qt"});
+  EXPECT_EQ(support.status, 1);
+  EXPECT_THAT(support.err, HasSubstr("braucht eine grafische Oberfläche"));
 }

@@ -18,10 +18,7 @@ namespace {
 // Points the settings store at a private folder for one test.
 class SettingsStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-    settingValues() = SettingValues{};
-  }
+  void SetUp() override { ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1); }
   void TearDown() override { ::unsetenv("XDG_CONFIG_HOME"); }
   std::string file() const { return dir / "belvora/belvora.conf"; }
   TempDir dir;
@@ -112,7 +109,7 @@ TEST_F(SettingsStoreTest, FileLivesUnderXdgConfigHomeOrHomeConfig) {
 }
 
 TEST_F(SettingsStoreTest, SavesAllFiveKeysScrambledInOrderInAPrivateFolder) {
-  auto& v = settingValues();
+  SettingValues v;
   v.connection = "Driver={PostgreSQL Unicode};Pwd=geheim;";
   v.dataObject = "Select * from xRechnung";
   v.exportPath = "/mnt/d/Rechnungen/RG1.xml";
@@ -120,7 +117,7 @@ TEST_F(SettingsStoreTest, SavesAllFiveKeysScrambledInOrderInAPrivateFolder) {
   v.importQuestion = true;
   v.embeddedFile = "/tmp/a.pdf";
   v.tableName = "tblDocuments";
-  SaveAllSettings();
+  SaveAllSettings(v);
 
   auto ini = IniFile::load(file());
   EXPECT_EQ(ini.get("Settings", "DLLCode7"), "False");
@@ -147,21 +144,40 @@ TEST_F(SettingsStoreTest, SavesAllFiveKeysScrambledInOrderInAPrivateFolder) {
 TEST_F(SettingsStoreTest, QueryFlagAloneAndForeignContentSurvives) {
   std::filesystem::create_directories(dir / "belvora");
   std::ofstream(file()) << "[Window]\nwidth=800\n[Settings]\nDLLCode4=untouched\nMine=1\n";
-  settingValues().queryParameter = "True";
-  SaveQueryParameterFlag();
+  SettingValues v;
+  v.queryParameter = "True";
+  SaveQueryParameterFlag(v);
   EXPECT_EQ(belvora::sys::readFile(file()),
             "[Window]\nwidth=800\n[Settings]\nDLLCode4=untouched\nMine=1\nDLLCode7=True\n");
-  SaveAllSettings();
+  SaveAllSettings(SettingValues{});
   auto ini = IniFile::load(file());
   EXPECT_EQ(ini.get("Window", "width"), "800");
   EXPECT_EQ(ini.get("Settings", "Mine"), "1");
   EXPECT_EQ(ini.get("Settings", "DLLCode4"), "") << "empty connection replaces the old value";
 }
 
+TEST_F(SettingsStoreTest, FileAndFolderStayPrivateWhateverTheUmask) {
+  // A permissive umask must not open the file that holds connection strings.
+  mode_t saved = ::umask(0);
+  SaveAllSettings(SettingValues{});
+  ::umask(saved);
+  struct stat st {};
+  ASSERT_EQ(::stat(file().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  ASSERT_EQ(::stat((dir / "belvora").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+  // A file an older version left readable is closed on the next save.
+  ASSERT_EQ(::chmod(file().c_str(), 0644), 0);
+  SaveQueryParameterFlag(SettingValues{});
+  ASSERT_EQ(::stat(file().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
 TEST_F(SettingsStoreTest, UnwritableFolderIsReported) {
   // A plain file where the configuration folder should be: fails for root too.
   std::ofstream(dir / "plain") << "x";
   ::setenv("XDG_CONFIG_HOME", (dir / "plain").c_str(), 1);
-  EXPECT_THROW(SaveAllSettings(), std::system_error);
+  EXPECT_THROW(SaveAllSettings(SettingValues{}), std::system_error);
   EXPECT_EQ(belvora::sys::readFile(dir / "plain"), "x");
 }

@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 
 #include "platform/sys/Clock.h"
 #include "platform/sys/Files.h"
@@ -90,9 +92,60 @@ TEST(Files, PrivateWorkDirIsOwnedAndClosedToOthers) {
   fs::remove_all(base);
 }
 
-TEST(Files, StartProgramReportsAMissingProgram) {
+TEST_F(TempFolder, NewFilesTakeTheirModeAndRewritesNeverWidenIt) {
+  struct Case {
+    const char* name;
+    int existing;  // -1: no file yet
+    unsigned mode;
+    mode_t umask;
+    unsigned expected;
+  };
+  const Case cases[] = {
+      {"new, ordinary", -1, 0666, 022, 0644},
+      {"new, private", -1, 0600, 0, 0600},
+      {"new, umask closes more", -1, 0666, 077, 0600},
+      {"private file rewritten", 0600, 0666, 022, 0600},
+      {"group file under a strict umask", 0640, 0666, 077, 0640},
+      {"readable file made private", 0644, 0600, 022, 0600},
+      {"executable bits dropped", 0755, 0666, 022, 0644},
+  };
+  for (const Case& c : cases) {
+    std::string path = (dir_ / "f.conf").string();
+    fs::remove(path);
+    if (c.existing >= 0) {
+      writeFileAtomically(path, "old");
+      ASSERT_EQ(::chmod(path.c_str(), static_cast<mode_t>(c.existing)), 0);
+    }
+    mode_t saved = ::umask(c.umask);
+    writeFileAtomically(path, "new", c.mode);
+    ::umask(saved);
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, c.expected) << c.name;
+    EXPECT_EQ(readFile(path), "new") << c.name;
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+}
+
+TEST_F(TempFolder, StartedProgramIsNotWaitedForAndLeavesNoZombie) {
   EXPECT_FALSE(startProgram({"/nonexistent/belvora-program"}));
-  EXPECT_TRUE(startProgram({"true"}));
+  EXPECT_FALSE(startProgram({}));
+  std::string pidFile = (dir_ / "pid").string();
+  auto start = std::chrono::steady_clock::now();
+  ASSERT_TRUE(startProgram({"sh", "-c", "echo $$ > " + pidFile + "; sleep 1"}));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(800));
+  std::string pid;
+  for (int i = 0; i < 100 && pid.empty(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (fs::exists(pidFile)) pid = readFile(pidFile);
+  }
+  ASSERT_FALSE(pid.empty());
+  pid.pop_back();
+  // Once it ended, nothing of it is left: no zombie waiting to be collected.
+  std::string stat = "/proc/" + pid + "/stat";
+  for (int i = 0; i < 150 && fs::exists(stat); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_FALSE(fs::exists(stat)) << readFile(stat);
 }
 
 TEST(Clock, PinnedDateForTests) {

@@ -11,7 +11,7 @@
 
 #include "InvoiceFixture.h"
 #include "fakes/FakeInteraction.h"
-#include "writer/Texte.h"
+#include "text/Texte.h"
 
 namespace belvora::test {
 namespace {

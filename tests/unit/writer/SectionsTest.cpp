@@ -9,7 +9,7 @@
 
 #include "InvoiceFixture.h"
 #include "fakes/FakeInteraction.h"
-#include "writer/Texte.h"
+#include "text/Texte.h"
 
 namespace belvora::test {
 namespace {
@@ -456,12 +456,12 @@ TEST_P(PaymentMeans, WritesTheGroupsOfItsCode) {
                 {4, "</ram:PayerPartyDebtorFinancialAccount>"}});
   if (p.payeeAccount)
     e += Lines({{4, "<ram:PayeePartyCreditorFinancialAccount>"},
-                {5, "<ram:IBANID>" + writer::ValueToText(p.iban) + "</ram:IBANID>"},
+                {5, "<ram:IBANID>" + text::ValueToText(p.iban) + "</ram:IBANID>"},
                 {5, "<ram:AccountName>Muster GmbH</ram:AccountName>"},
                 {4, "</ram:PayeePartyCreditorFinancialAccount>"}});
   if (p.institution)
     e += Lines({{4, "<ram:PayeeSpecifiedCreditorFinancialInstitution>"},
-                {5, "<ram:BICID>" + writer::ValueToText(p.bic) + "</ram:BICID>"},
+                {5, "<ram:BICID>" + text::ValueToText(p.bic) + "</ram:BICID>"},
                 {4, "</ram:PayeeSpecifiedCreditorFinancialInstitution>"}});
   e += Lines({{3, "</ram:SpecifiedTradeSettlementPaymentMeans>"}});
   EXPECT_EQ(s["settlement"], e);

@@ -12,8 +12,9 @@
 #include <vector>
 
 #include "platform/db/Value.h"
+#include "platform/sys/Ascii.h"
 
-namespace belvora::writer {
+namespace belvora::text {
 
 // Title of message boxes that have no title of their own.
 inline constexpr const char* kDefaultTitle = "belvora";
@@ -21,7 +22,7 @@ inline constexpr const char* kDefaultTitle = "belvora";
 // ---- Text ---------------------------------------------------------------
 
 // Removes leading and trailing blanks (spaces only; tabs and line breaks stay).
-std::string_view TrimBlanks(std::string_view text);
+using ascii::TrimBlanks;
 
 // The 45 letters replaced by ASCII text when a value is cleaned, in the order
 // they were added ("Ä" -> "Ae", "€" -> "EUR", ...). Keys are UTF-8 sequences
@@ -116,4 +117,4 @@ std::string FormatField(const db::Value& value, const db::Value& fallback,
 // Base64 of the bytes (standard alphabet, padded), one line without breaks.
 std::string FileToBase64(std::string_view bytes);
 
-}  // namespace belvora::writer
+}  // namespace belvora::text

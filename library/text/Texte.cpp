@@ -1,4 +1,4 @@
-#include "writer/Texte.h"
+#include "text/Texte.h"
 
 #include <openssl/evp.h>
 
@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <system_error>
 
-namespace belvora::writer {
+namespace belvora::text {
 
 namespace {
 
@@ -327,13 +327,6 @@ db::Date ZeroDateAsDayZero(const db::Date& date) {
 
 // ---- Text -----------------------------------------------------------------
 
-std::string_view TrimBlanks(std::string_view text) {
-  size_t b = text.find_first_not_of(' ');
-  if (b == std::string_view::npos) return {};
-  size_t e = text.find_last_not_of(' ');
-  return text.substr(b, e - b + 1);
-}
-
 const std::vector<std::pair<std::string, std::string>>& TransliterationTable() {
   // Written as UTF-8 byte escapes so the source stays ASCII.
   static const std::vector<std::pair<std::string, std::string>> table = {
@@ -637,4 +630,4 @@ std::string FileToBase64(std::string_view bytes) {
   return out;
 }
 
-}  // namespace belvora::writer
+}  // namespace belvora::text

@@ -1,6 +1,6 @@
 // Text, number and date functions.
 
-#include "writer/Texte.h"
+#include "text/Texte.h"
 
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
@@ -8,7 +8,7 @@
 #include <clocale>
 #include <locale>
 
-namespace belvora::writer {
+namespace belvora::text {
 namespace {
 
 TEST(FormatField, MissingValuesGiveTheDefault) {
@@ -242,4 +242,4 @@ TEST(Base64, OneLineStandardAlphabet) {
 }
 
 }  // namespace
-}  // namespace belvora::writer
+}  // namespace belvora::text
