@@ -18,7 +18,8 @@ if ((${#missing[@]})); then
 fi
 
 build=${BUILD_DIR:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -Wno-dev >/dev/null
+[ -f "$build/CMakeCache.txt" ] ||
+  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -Wno-dev >/dev/null
 cmake --build "$build" --target Start Trivex belvora belvora_template_db
 
 out=docs/screenshots
@@ -38,7 +39,7 @@ BELVORA_UI=console XDG_CONFIG_HOME="$work/config" "$build/launcher/Start" \
 
 # A free display of our own.
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"

@@ -63,7 +63,7 @@ frmSupport::frmSupport(const std::string& address, MailSender sender, QWidget* p
   layout->addLayout(form, 1);
   layout->addLayout(buttons);
 
-  const int width = fontMetrics().averageCharWidth() * 70;
+  const int width = fontMetrics().averageCharWidth() * 90;
   resize(width, width * 2 / 3);
   setTabOrder(name_, attachment_);
   setTabOrder(attachment_, btnAdd);

@@ -73,6 +73,23 @@ QString xmlDisplayText(std::string_view utf8) {
   return out;
 }
 
+// A field that would like to be as wide as its text (up to a limit), so
+// that the window opens wide enough for the invoice where the screen
+// allows; it still shrinks with the window.
+class FieldEdit : public QLineEdit {
+ public:
+  QSize sizeHint() const override {
+    QSize hint = QLineEdit::sizeHint();
+    const QFontMetrics metrics(font());
+    // The frame and inner margins of a line edit, as its own hint counts them.
+    const int margins = hint.width() - metrics.horizontalAdvance(QLatin1Char('x')) * 17;
+    const int text =
+        metrics.horizontalAdvance(QLineEdit::text()) + margins + metrics.averageCharWidth();
+    hint.setWidth(std::max(hint.width(), std::min(text, metrics.averageCharWidth() * 90)));
+    return hint;
+  }
+};
+
 // Grid columns holding numbers: right-aligned.
 bool numericColumn(std::string_view grid, int column) {
   if (grid == "lvTable") return column >= 3;
@@ -140,9 +157,10 @@ frmXConverter::frmXConverter(reader::ViewModel& view, reader::ReaderSettings& se
   auto* top = new QWidget;
   auto* topLayout = new QHBoxLayout(top);
   topLayout->setContentsMargins(0, 0, 0, 0);
-  topLayout->addWidget(sstab_, 3);
-  topLayout->addWidget(frmSeller_, 2);
-  topLayout->addWidget(frmBuyer_, 2);
+  // Each part as wide as its fields want: no stretch factors.
+  topLayout->addWidget(sstab_);
+  topLayout->addWidget(frmSeller_);
+  topLayout->addWidget(frmBuyer_);
 
   sstabPos_ = new QTabWidget;
   sstabPos_->setObjectName(QStringLiteral("sstabPos"));
@@ -173,7 +191,9 @@ frmXConverter::frmXConverter(reader::ViewModel& view, reader::ReaderSettings& se
   fillFields();
   chainTabOrder();
 
-  const QSize wanted = sizeHint().expandedTo(QSize(1180, 780));
+  // The layouts measured the fields while they were still empty.
+  for (QWidget* w : findChildren<QWidget*>()) w->updateGeometry();
+  const QSize wanted = sizeHint().expandedTo(QSize(1180, 800));
   const QScreen* screen = QApplication::primaryScreen();
   resize(screen ? wanted.boundedTo(screen->availableSize()) : wanted);
 }
@@ -191,7 +211,7 @@ QWidget* frmXConverter::fieldWidget(FieldArray array, std::size_t index) {
     f.multi->setFixedHeight(f.multi->fontMetrics().lineSpacing() * 3 + 12);
     return f.multi;
   }
-  f.line = new QLineEdit;
+  f.line = new FieldEdit;
   f.line->setObjectName(name);
   if (isAmount(array, index)) f.line->setAlignment(Qt::AlignRight);
   return f.line;
@@ -255,8 +275,11 @@ QWidget* frmXConverter::buildXmlTab() {
   txtXML_ = new QPlainTextEdit;
   txtXML_->setObjectName(QStringLiteral("txtXML"));
   txtXML_->setReadOnly(true);
-  txtXML_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  // Wrapped, so that nothing hides beyond the right edge; deep nesting
+  // stays readable with narrow tabs.
+  txtXML_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   txtXML_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  txtXML_->setTabStopDistance(txtXML_->fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 2);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(btnRead_);
   buttons->addStretch();
@@ -402,6 +425,7 @@ void frmXConverter::fillFields() {
     if (field.line) {
       field.line->setText(toQt(*value));
       field.line->setCursorPosition(0);
+      field.line->updateGeometry();
     } else if (field.multi) {
       field.multi->setPlainText(toQt(*value));
     }
