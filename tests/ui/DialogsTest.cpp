@@ -92,6 +92,25 @@ TEST(ParameterDialog, OkTakesTheFieldsOverAndSavesTheFlag) {
   EXPECT_EQ(settings::ReadStoredSetting(settings::kKeyQueryParameter), "True");
 }
 
+TEST(ParameterDialog, ASettingsFileThatCannotBeWrittenIsReported) {
+  belvora::test::ScratchDir dir;
+  std::ofstream(dir / "file") << "x";
+  const std::string old = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
+  // A folder below a file cannot be made, not even by root.
+  ::setenv("XDG_CONFIG_HOME", (dir / "file/config").c_str(), 1);
+  settings::SettingValues v = sample();
+  belvora::dialogs::frmParameter d(v);
+  d.show();
+  ModalDriver driver;
+  driver.answer();
+  driver.run([&] { child<QPushButton>(&d, "btnOK")->click(); });
+  ::setenv("XDG_CONFIG_HOME", old.c_str(), 1);
+  ASSERT_EQ(driver.boxes.size(), 1u);
+  EXPECT_EQ(driver.boxes[0].title, "Note");
+  EXPECT_THAT(driver.boxes[0].text, ::testing::StartsWith("The settings could not be saved: "));
+  EXPECT_FALSE(d.isVisible());
+}
+
 TEST(ParameterDialog, TheCloseBoxKeepsTheValues) {
   settings::SettingValues v = sample();
   belvora::dialogs::frmParameter d(v);

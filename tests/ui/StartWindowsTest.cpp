@@ -8,6 +8,8 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "Actions.h"
+#include "Frontend.h"
 #include "ModalDriver.h"
 #include "UiTestSupport.h"
 #include "Usage.h"
@@ -52,6 +54,23 @@ TEST(MainWindow, ShowsItsLabelAndTheCloseButtonOnlyWhenKeptOpen) {
             QString::fromUtf8("Verbindung zur Datenbank nicht möglich."));
   close->click();
   EXPECT_FALSE(window.isVisible());
+}
+
+TEST(StartSupport, OnADesktopOpensTheSupportWindowWithTheAddress) {
+  ASSERT_TRUE(start::UsesWindows());
+  belvora::test::ModalDriver driver;
+  driver.then([](QWidget* w) {
+    EXPECT_EQ(w->windowTitle(), "Support");
+    EXPECT_EQ(textOf(w, "txtSupport_3"), "hilfe@example.org");
+    static_cast<QDialog*>(w)->reject();
+  });
+  int status = -1;
+  driver.run([&] { status = start::ActionSupport({{"supportmail", "hilfe@example.org"}}); });
+  EXPECT_EQ(status, start::kExitSuccess);
+  // Without an address nothing opens.
+  belvora::test::ModalDriver none;
+  none.run([&] { status = start::ActionSupport({}); });
+  EXPECT_EQ(status, start::kExitSuccess);
 }
 
 }  // namespace
