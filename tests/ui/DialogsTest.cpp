@@ -146,18 +146,6 @@ class SupportDialog : public ::testing::Test {
   std::vector<Sent> sent;
 };
 
-TEST_F(SupportDialog, OpensWithTheAddressFromShowSupport) {
-  ModalDriver driver;
-  driver.then([](QWidget* w) {
-    EXPECT_EQ(w->windowTitle(), "Support");
-    EXPECT_EQ(textOf(w, "txtSupport_3"), "hilfe@example.org");
-    EXPECT_EQ(textOf(w, "btnAdd"), ":::");
-    EXPECT_EQ(textOf(w, "btnSend"), "Send");
-    static_cast<QDialog*>(w)->reject();
-  });
-  driver.run([] { belvora::clsXRechnung().ShowSupport("hilfe@example.org"); });
-}
-
 TEST_F(SupportDialog, WithoutNameOrMessageNothingIsSent) {
   auto w = window(true);
   child<QLineEdit>(w.get(), "txtSupport_0")->setText("Erika Muster");

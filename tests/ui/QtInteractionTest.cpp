@@ -65,8 +65,7 @@ TEST(QtInteraction, MessageBoxesCarryTitleTextAndIcon) {
     });
     driver.answer();
     driver.run([icon = icon] {
-      ui::current().message("Note", "Zeile 1\r\nÄnderung", icon);
-      ui::current().message("Note", "Zeile 1\r\nÄnderung", icon);
+      for (int i = 0; i < 2; ++i) ui::current().message("Note", "Zeile 1\r\nÄnderung", icon);
     });
     // The text's CR LF is shown as one line break.
     ASSERT_EQ(driver.boxes.size(), 1u);

@@ -43,21 +43,6 @@ class Trivex : public ::testing::Test {
   std::unique_ptr<trivex::frmCreateInvoice> window;
 };
 
-TEST_F(Trivex, HasItsButtonsAndSettings) {
-  EXPECT_EQ(window->windowTitle(), "DLL-Setup");
-  const std::pair<const char*, const char*> buttons[] = {
-      {"btnParameter", "Parameter"},
-      {"btnShowAbout", "About DLL"},
-      {"btnSupport", "Support"},
-      {"btnXConverter_1", "XML - Convert (Deutsch)"},
-      {"btnXConverter_0", "XML - Convert (Englisch)"},
-      {"btnXRechnung", "Create XInvoice"}};
-  for (const auto& [name, caption] : buttons) EXPECT_EQ(textOf(window.get(), name), caption);
-  EXPECT_EQ(window->settings().connection, "Data Source=" + (dir / "source/VorlageDB.sqlite"));
-  EXPECT_TRUE(window->settings().useParameter);
-  EXPECT_TRUE(window->settings().askBeforeStoring);
-}
-
 TEST_F(Trivex, CreateWritesStoresAndOffersTheValidation) {
   ModalDriver driver;
   // Blanks around the answer are no part of the invoice number.
