@@ -15,10 +15,12 @@ int ActionErstellen(const Parameters& params) {
                            useParameter, GetParameter(&params, "embedded"),
                            GetParameter(&params, "table"), ask)) {
     ShowLabel("Verbindung zur Datenbank nicht möglich.");
+    WaitForClose();
     return kExitNoDatabase;
   }
   if (!invoice.CreateXRechnung()) {
     ShowLabel("Erstellung der XRechnung nicht möglich.");
+    WaitForClose();
     return kExitFailed;
   }
   return kExitSuccess;

@@ -1,7 +1,10 @@
 // "SUPPORT": the library's support request for the address in supportmail.
+#include <belvora/clsXRechnung.h>
+
 #include <iostream>
 
 #include "Actions.h"
+#include "Frontend.h"
 
 namespace start {
 
@@ -17,7 +20,10 @@ int ActionSupport(const Parameters& params) {
   const std::string address = GetParameter(&params, "supportmail");
   // Without an address nothing is shown.
   if (address.empty()) return kExitSuccess;
-  return SupportWithoutDisplay(address);
+  if (!UsesWindows()) return SupportWithoutDisplay(address);
+  belvora::clsXRechnung support;
+  support.ShowSupport(address);
+  return kExitSuccess;
 }
 
 }  // namespace start

@@ -24,12 +24,19 @@ int ActionConvert(const Parameters& params);
 // returns kExitFailed.
 int SupportWithoutDisplay(const std::string& address);
 
-// The usage text on standard error; returns kExitUsage.
+// The usage window (in console mode the usage text on standard error);
+// returns kExitUsage.
 int ShowUsage();
 // The main window's label; without a window it goes to standard error.
 void ShowLabel(const std::string& text);
-// A message box of the launcher (title "Note"); in console mode it goes to
-// standard error in the library's "[Title] text" form.
+// A message box of the launcher ("Note", information icon); without a
+// window it goes to standard error as "[Note] text".
 void ShowNote(const std::string& text);
+// An error that ended an action ("Start", critical icon); without a window
+// on standard error as "[Start] text".
+void ShowError(const std::string& text);
+// Shows the main window with its label and the Close button until the
+// user closes it; nothing without a window.
+void WaitForClose();
 
 }  // namespace start

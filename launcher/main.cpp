@@ -5,7 +5,8 @@
 //
 // Exit status: 0 done, 1 the action failed, 2 usage shown, 3 no database.
 // CONVERT starts the converter named in the settings file ([Convert]
-// program=) and does not wait for it.
+// program=) and does not wait for it. On a desktop the usage, the state
+// label and the messages are windows.
 #include <exception>
 #include <iostream>
 #include <string>
@@ -13,6 +14,7 @@
 #include <utility>
 
 #include "Actions.h"
+#include "Frontend.h"
 #include "Parameters.h"
 
 namespace {
@@ -37,6 +39,7 @@ std::string joinArguments(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  start::Frontend frontend;
   try {
     start::Parameters params;
     if (!start::ParseParameterString(joinArguments(argc, argv), params)) return start::ShowUsage();
@@ -45,7 +48,7 @@ int main(int argc, char** argv) {
       if (action == name) return run(params);
     return start::ShowUsage();
   } catch (const std::exception& e) {
-    std::cerr << "[Start] 1 " << e.what() << '\n';
+    start::ShowError(std::string("1 ") + e.what());
     return start::kExitFailed;
   }
 }

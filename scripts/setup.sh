@@ -8,6 +8,7 @@ packages=(
   libsqlite3-dev sqlite3 unixodbc unixodbc-dev odbc-postgresql libsqliteodbc
   libxml2-dev libxml2-utils libqpdf-dev qpdf libssl-dev
   libcurl4-openssl-dev openssl python3-aiosmtpd
+  qt6-base-dev fonts-dejavu-core
   postgresql
   default-jre-headless libsaxonhe-java
   clang libclang-rt-14-dev clang-format

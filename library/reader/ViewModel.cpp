@@ -163,10 +163,10 @@ std::string* ViewModel::field(std::string_view name) {
   return const_cast<std::string*>(std::as_const(*this).field(name));
 }
 
-void ViewModel::showXml(const std::string& path) {
-  if (!sys::fileExists(path)) return;
+bool ViewModel::showXml(const std::string& path) {
+  if (!sys::fileExists(path)) return true;
   std::ifstream in(path, std::ios::binary);
-  if (!in) return;
+  if (!in) return false;
   std::string text;
   std::string line;
   while (std::getline(in, line)) {
@@ -174,7 +174,9 @@ void ViewModel::showXml(const std::string& path) {
     text += line;
     text += "\r\n";
   }
+  if (in.bad()) return false;
   txtXML = std::move(text);
+  return true;
 }
 
 }  // namespace belvora::reader

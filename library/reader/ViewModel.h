@@ -162,8 +162,9 @@ class ViewModel {
   const std::string* field(std::string_view name) const;
 
   // Loads the file's text into txtXML, replacing what it held; lines end
-  // with CR LF. Does nothing when the file does not exist.
-  void showXml(const std::string& path);
+  // with CR LF. Does nothing when the file does not exist; false (txtXML
+  // unchanged) when it exists but cannot be read.
+  bool showXml(const std::string& path);
 };
 
 }  // namespace belvora::reader

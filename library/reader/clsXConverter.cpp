@@ -8,6 +8,7 @@
 #include "reader/ReadXML.h"
 #include "reader/ReaderSettings.h"
 #include "reader/ViewModel.h"
+#include "reader/ViewerWindow.h"
 #include "text/Texte.h"
 
 namespace belvora {
@@ -20,6 +21,7 @@ struct clsXConverter::Impl {
   static bool Aufruf(reader::ReaderSettings& settings) {
     reader::ViewModel view;
     if (!reader::ReadXML(settings, view)) return false;
+    if (reader::ViewerWindow window = reader::ActiveViewerWindow()) return window(view, settings);
     return reader::ShowConsoleView(view, settings, std::cout);
   }
 };

@@ -12,6 +12,7 @@
 #include "platform/ui/Interaction.h"
 #include "reader/StoreDocument.h"
 #include "session/CreationMessages.h"
+#include "session/DialogWindows.h"
 #include "session/ErrorReport.h"
 #include "session/ExportFile.h"
 #include "session/Messages.h"
@@ -128,12 +129,22 @@ clsXRechnung::~clsXRechnung() {
 }
 
 void clsXRechnung::ShowSupport(const std::string& Email) {
-  // The support window belongs to the Qt part; without it the user is told.
-  trapped([&] { session::ShowSupportWithoutDisplay(Email); });
+  trapped([&] {
+    // Without windows the user is told that the request needs a display.
+    if (const auto* windows = session::ActiveDialogWindows())
+      windows->support(Email);
+    else
+      session::ShowSupportWithoutDisplay(Email);
+  });
 }
 
 void clsXRechnung::ShowAbout() {
-  // The about box comes with the desktop part.
+  trapped([] {
+    if (const auto* windows = session::ActiveDialogWindows())
+      windows->about();
+    else
+      session::ShowAboutOnConsole();
+  });
 }
 
 void clsXRechnung::ShowParameter(const std::string& DBConnect, const std::string& Datasource,
@@ -149,6 +160,10 @@ void clsXRechnung::ShowParameter(const std::string& DBConnect, const std::string
     // What the parameter dialog takes over when it opens.
     TakeOverSettings(impl_->recorded, DBConnect, Datasource, Export, Parameter, FileName, Tablename,
                      bolFrage);
+    if (const auto* windows = session::ActiveDialogWindows())
+      windows->parameter(impl_->recorded);
+    else
+      session::ShowParameterOnConsole(impl_->recorded);
   });
 }
 

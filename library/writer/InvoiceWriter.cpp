@@ -25,7 +25,6 @@ namespace belvora::writer {
 
 namespace {
 
-constexpr const char* kMakerWebAddress = "https://belvora.example.org";
 // Declared unless the invoice names its own specification (CVD, extension).
 constexpr const char* kGuidelineId =
     "urn:cen.eu:en16931:2017#compliant#urn:xeinkauf.de:kosit:xrechnung_3.0";
@@ -315,7 +314,7 @@ void InvoiceWriter::writeHeader() {
   s.line(0, "<!-- Mit belvora Version: " + std::to_string(version::major) + "." +
                 std::to_string(version::minor) + "." + std::to_string(version::revision) +
                 " erstellt. -->");
-  s.line(0, std::string("<!-- Infos unter: ") + kMakerWebAddress + " -->");
+  s.line(0, std::string("<!-- Infos unter: ") + version::webAddress + " -->");
   s.line(0, "<!-- Erstellt am: " + text::ShortDateText(sys::today()) + " -->");
   std::string root = "<rsm:CrossIndustryInvoice";
   bool first = true;

@@ -20,9 +20,17 @@ class Interaction {
   // Input box; returns the entered text (empty on cancel).
   virtual std::string input(const std::string& title, const std::string& prompt,
                             const std::string& defaultValue) = 0;
-  // File-open and folder dialogs; empty on cancel.
+  // File-open and folder dialogs; empty on cancel. The filter is a list of
+  // "description|pattern" pairs joined by "|", as in
+  // "XRechnung (*.xml)|*.xml|Alle Dateien (*.*)|*.*"; several patterns of
+  // one entry are separated by ";".
   virtual std::string chooseFile(const std::string& title, const std::string& filter) = 0;
   virtual std::string chooseFolder(const std::string& title) = 0;
+
+  // True when this interaction shows real windows: the library's own
+  // windows (viewer, dialogs) then open as windows too, else they fall back
+  // to their console form.
+  virtual bool windows() const { return false; }
 };
 
 // The process-wide interaction. Chosen on first use: BELVORA_UI=qt|console;

@@ -146,11 +146,13 @@ TEST_F(StartProgram, SupportWithoutADisplaySaysSo) {
 
 namespace {
 
-// A converter that records its arguments a moment after it started.
+// A converter that marks at once that it ran and records its arguments a
+// moment later.
 std::string makeConverter(const std::string& folder, mode_t mode = 0755) {
   std::filesystem::create_directories(folder);
   std::string program = folder + "/convert.sh";
-  std::ofstream(program) << "#!/bin/sh\nsleep 0.5\nprintf '%s\\n' \"$@\" > " << folder
+  std::ofstream(program) << "#!/bin/sh\n: > " << folder
+                         << "/started\nsleep 2\nprintf '%s\\n' \"$@\" > " << folder
                          << "/args.part && mv " << folder << "/args.part " << folder
                          << "/args.txt\n";
   ::chmod(program.c_str(), mode);
@@ -207,19 +209,32 @@ TEST_F(StartProgram, ConvertStartsOnlyASafeConfiguredProgram) {
     EXPECT_THAT(r.err, HasSubstr(c.message)) << c.name;
   }
   for (const char* folder : {"bin", "shared", "writable", "open/planted"})
-    EXPECT_FALSE(std::filesystem::exists(dir / (std::string(folder) + "/args.txt"))) << folder;
+    EXPECT_FALSE(std::filesystem::exists(dir / (std::string(folder) + "/started"))) << folder;
 
   // Started without waiting: Start is back before the converter wrote anything.
   configure(safe);
   auto begin = std::chrono::steady_clock::now();
   StartRun r = runStart({"action=convert" + inputs}, dir);
-  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(450));
+  // Start loads the Qt libraries as well: a loaded machine or a sanitizer
+  // build needs a few hundred milliseconds for that alone.
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(1900));
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "Ihre XRechnung wird erzeugt.\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "bin/args.txt"));
-  for (int i = 0; i < 150 && !std::filesystem::exists(dir / "bin/args.txt"); ++i)
+  for (int i = 0; i < 250 && !std::filesystem::exists(dir / "bin/args.txt"); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   EXPECT_EQ(
       belvora::sys::readFile(dir / "bin/args.txt"),
       (dir / "RG-2025-45.xml") + "\n" + (dir / "RG-2025-X.pdf") + "\n" + (dir / "sRGB.icc") + "\n");
+}
+
+TEST_F(StartProgram, AskedForWindowsWithoutADisplayItStaysOnTheConsole) {
+  // BELVORA_UI=qt, but neither DISPLAY nor WAYLAND_DISPLAY nor a Qt platform.
+  StartRun usage = runStart({}, dir, {"BELVORA_UI=qt"});
+  EXPECT_EQ(usage.status, 2);
+  EXPECT_EQ(usage.err.rfind(start::UsageDescription("\n"), 0), 0u);
+  StartRun support =
+      runStart({"action=support|supportmail=hilfe@example.com"}, dir, {"BELVORA_UI=qt"});
+  EXPECT_EQ(support.status, 1);
+  EXPECT_THAT(support.err, HasSubstr("braucht eine grafische Oberfläche"));
 }
