@@ -57,16 +57,20 @@ void CheckExpressible(const model::Invoice& inv) {
     add("The VAT total in accounting currency (BT-111) needs the accounting currency (BT-6).");
   if ((inv.taxPointDate || !Blank(inv.taxPointDateCode)) && inv.vatBreakdown.empty())
     add("The tax point date (BT-7, BT-8) needs a VAT breakdown (BG-23) to be written in.");
-  // Several payment means blocks are one means with several accounts.
+  // Several payment means blocks are one means with several accounts: one
+  // code for all, and one text where a block states one (CII-SR-467/468
+  // compare only the texts that are there).
   const model::PaymentMeans* firstMeans = nullptr;
+  const std::string* firstText = nullptr;
   for (const model::PaymentMeans& pm : inv.paymentMeans) {
     if (Blank(pm.code) && Blank(pm.text)) continue;
     if (!firstMeans) firstMeans = &pm;
+    if (!firstText && !Blank(pm.text)) firstText = &pm.text;
     const bool sameCode = pm.code == firstMeans->code;
-    if (!sameCode || pm.text != firstMeans->text) {
+    if (!sameCode || (!Blank(pm.text) && pm.text != *firstText)) {
       add("CII holds one payment means code and text (BT-81, BT-82) for all payment "
           "instructions; the invoice has \"" +
-          (sameCode ? firstMeans->text : firstMeans->code) + "\" and \"" +
+          (sameCode ? *firstText : firstMeans->code) + "\" and \"" +
           (sameCode ? pm.text : pm.code) + "\".");
       break;
     }
