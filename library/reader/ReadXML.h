@@ -16,7 +16,13 @@ namespace belvora::reader {
 
 // Syntax of a parsed document: 0 none of these, 1 CII, 2 UBL other than
 // Invoice (CreditNote), 3 UBL Invoice.
-enum Syntax : int { SyntaxNone = 0, SyntaxCII = 1, SyntaxUBL = 2, SyntaxPeppol = 3 };
+enum Syntax : int {
+  SyntaxNoInvoice = -1,
+  SyntaxNone = 0,
+  SyntaxCII = 1,
+  SyntaxUBL = 2,
+  SyntaxPeppol = 3
+};
 
 // Syntax of a parsed document by the namespaces its elements use (an
 // Invoice element wins over aggregate components, which win over CII).
