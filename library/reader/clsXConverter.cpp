@@ -14,13 +14,14 @@ namespace belvora {
 
 // The viewer of one call: its fields live only as long as the call.
 struct clsXConverter::Impl {
-  // Reads the invoice named by the settings and shows it; the result is the
-  // read's. A PDF leaves the settings naming the extracted work file.
+  // Reads the invoice named by the settings and shows it. False when it
+  // cannot be read, and also when it was shown but an attachment was lost
+  // (both reported). A PDF's work file lives as long as the settings.
   static bool Aufruf(reader::ReaderSettings& settings) {
     reader::ViewModel view;
     const bool ok = reader::ReadXML(settings, view);
     if (ok) reader::ShowConsoleView(view, settings, std::cout);
-    return ok;
+    return ok && !settings.attachmentsLost;
   }
 };
 
@@ -39,6 +40,7 @@ bool clsXConverter::XConverter(const std::string& strFile, const std::string& st
     settings.documentsTable = tbl;
     settings.language = Sprache;
     settings.ask = bolFrage;
+    settings.maxInvoiceSize = reader::LoadMaxInvoiceSize(Sprache);
     return Impl::Aufruf(settings);
   } catch (const std::exception& e) {
     try {

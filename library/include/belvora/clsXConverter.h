@@ -8,7 +8,9 @@
 namespace belvora {
 
 // Reads one incoming invoice (CII, UBL Invoice/CreditNote, hybrid PDF),
-// shows it and stores it on request.
+// shows it and stores it on request. XConverter returns false, after a
+// message, when the invoice cannot be read, and also when it was shown but
+// an attachment could not be written to strFolder (or strFolder is missing).
 //
 // Threads: every call works with its own settings and files. Separate
 // objects may be used from separate threads at the same time; one object

@@ -87,6 +87,7 @@ TEST_F(AttachmentSafety, NeverReplacesAFileItDidNotWrite) {
   EXPECT_EQ(outputFiles(), (std::vector<std::string>{"Reference to K.url", "Reference to K_2.url",
                                                      "erp.sqlite", "erp_2.sqlite", "same.pdf"}));
   EXPECT_TRUE(fake_->messages().empty());
+  EXPECT_FALSE(settings_.attachmentsLost);
   EXPECT_EQ(questions(), std::vector<std::string>{"Open export folder?"});
 }
 
@@ -123,7 +124,8 @@ TEST_F(AttachmentSafety, SearchForAFreeNameIsBoundedAndEndsWithAMessage) {
   std::ofstream(out_ / "voll.pdf") << "0";
   for (int n = 2; n <= 1000; ++n) std::ofstream(out_ / ("voll_" + std::to_string(n) + ".pdf")) << n;
   ASSERT_TRUE(readEnds(write("probe.xml", invoice(ref("voll.pdf", base64("neu")))), 20));
-  ASSERT_FALSE(read(write("re.xml", invoice(ref("voll.pdf", base64("neu")))), "DE"));
+  ASSERT_TRUE(read(write("re.xml", invoice(ref("voll.pdf", base64("neu")))), "DE"));
+  EXPECT_TRUE(settings_.attachmentsLost);
   ASSERT_EQ(fake_->messages().size(), 1u);
   EXPECT_EQ(fake_->messages()[0].text,
             "Diese Anhänge wurden nicht in " + out_.string() +
@@ -138,8 +140,10 @@ TEST_F(AttachmentSafety, EveryLostAttachmentIsNamedWithItsReason) {
                            ref("Lokal", "", "file:///etc/passwd") +
                            ref("Skript", "", "javascript:alert(1)") +
                            ref("Web", "", "HTTPS://example.com/a");
-  // English, and the folder is still offered: one file was written.
-  ASSERT_FALSE(read(write("re.xml", invoice(refs)), "GB"));
+  // English, and the folder is still offered: one file was written. The
+  // invoice is shown; the loss is the read's failure.
+  ASSERT_TRUE(read(write("re.xml", invoice(refs)), "GB"));
+  EXPECT_TRUE(settings_.attachmentsLost);
   EXPECT_EQ(view_.txtRechnungdaten[reader::InvoiceNumber], "RE-1");
   EXPECT_TRUE(view_.saveEnabled);
   ASSERT_EQ(fake_->messages().size(), 1u);
@@ -157,7 +161,8 @@ TEST_F(AttachmentSafety, EveryLostAttachmentIsNamedWithItsReason) {
   fake_->calls.clear();
   fs::remove_all(out_);
   fs::create_directory(out_);
-  ASSERT_FALSE(read(write("re2.xml", invoice(ref("kaputt.pdf", "JVBER!i0xLjQK"))), "DE"));
+  ASSERT_TRUE(read(write("re2.xml", invoice(ref("kaputt.pdf", "JVBER!i0xLjQK"))), "DE"));
+  EXPECT_TRUE(settings_.attachmentsLost);
   ASSERT_EQ(fake_->messages().size(), 1u);
   EXPECT_EQ(fake_->messages()[0].text,
             "Diese Anhänge wurden nicht in " + out_.string() +

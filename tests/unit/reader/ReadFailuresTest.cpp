@@ -139,7 +139,7 @@ TEST_F(ReadFailures, OnlyRegularFilesAreRead) {
 
 TEST_F(ReadFailures, EveryPdfReadHasItsOwnWorkFile) {
   const std::string a = kCorpus + "/pdf/ferd-zf23__XRECHNUNG_Einfach.pdf";
-  const std::string b = kCorpus + "/pdf/ferd-zf23__EN16931_Gutschrift.pdf";
+  const std::string b = kCorpus + "/pdf/mustang__validXRechnung.pdf";
   ReaderSettings first;
   ReaderSettings second;
   ViewModel viewA;

@@ -21,31 +21,6 @@ const char* kMinimalCii = R"(<rsm:CrossIndustryInvoice
 
 }  // namespace
 
-TEST_F(ReadXMLTest, SyntaxComesFromTheNamespacesOfTheElements) {
-  struct Case {
-    const char* xml;
-    int syntax;
-  } cases[] = {
-      {kMinimalCii, SyntaxCII},
-      {"<Invoice xmlns='urn:oasis:names:specification:ubl:schema:xsd:Invoice-2'/>", SyntaxPeppol},
-      {"<CreditNote xmlns='urn:oasis:names:specification:ubl:schema:xsd:CreditNote-2' "
-       "xmlns:cac='urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-2'>"
-       "<cac:LegalMonetaryTotal/></CreditNote>",
-       SyntaxUBL},
-      // An Invoice element anywhere wins over the aggregate components.
-      {"<x xmlns:cac='urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-2'>"
-       "<cac:A/><i:Invoice xmlns:i='urn:oasis:names:specification:ubl:schema:xsd:Invoice-2'/></x>",
-       SyntaxPeppol},
-      {"<rsm:CrossIndustryDocument xmlns:rsm='urn:ferd:CrossIndustryDocument:invoice:1p0'/>",
-       SyntaxNone},
-      {"<root/>", SyntaxNone},
-  };
-  for (const auto& c : cases) {
-    const auto doc = xml::Document::parseMemory(c.xml);
-    EXPECT_EQ(TypeOfXML(doc), c.syntax) << c.xml;
-  }
-}
-
 TEST_F(ReadXMLTest, DocumentInNeitherSyntaxShowsTheClearedFields) {
   view_.txtRechnungdaten[InvoiceNumber] = "alt";
   view_.lvTable.addRow("alt");
