@@ -52,6 +52,7 @@ inline constexpr ReadText kLostHead{"These attachments were not saved in {}:",
 inline constexpr ReadText kLostMore{"… and {} more", "… und {} weitere"};
 inline constexpr ReadText kBadBase64{"the content is not valid Base64",
                                      "der Inhalt ist kein gültiges Base64"};
+inline constexpr ReadText kUnnamed{"(no name)", "(ohne Namen)"};
 inline constexpr ReadText kNoName{"no usable file name", "kein verwendbarer Dateiname"};
 inline constexpr ReadText kNoFreeName{"no free file name ({} … {} are taken)",
                                       "kein freier Dateiname ({} … {} sind vergeben)"};

@@ -70,10 +70,10 @@ template <typename Operation>
 void attachmentStep(ReaderSettings& s, Operation&& operation) {
   const std::string& folder = s.outputFolder;
   if (folder.empty()) return;
+  // A missing folder is named first; what the document would have put
+  // there is then reported as lost like any attachment that fails.
   if (!sys::isDirectory(folder)) {
     ui::current().message("Note", "This output folder does not exist!", ui::Icon::Information);
-    s.attachmentsLost = true;
-    return;
   }
   AttachmentFolder target(folder, s.language);
   operation(target);

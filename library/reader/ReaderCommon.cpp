@@ -64,7 +64,9 @@ AttachmentFolder::AttachmentFolder(std::string folder, std::string language)
       maxName_(sys::maxNameBytes(folder_)) {}
 
 void AttachmentFolder::lose(std::string_view label, std::string reason) {
-  lost_.emplace_back(shown(label), std::move(reason));
+  std::string name = shown(label);
+  if (name.empty()) name = Say(readtext::kUnnamed, language_);
+  lost_.emplace_back(std::move(name), std::move(reason));
 }
 
 bool AttachmentFolder::place(std::string_view label, const std::string& base,

@@ -238,10 +238,18 @@ TEST_F(XConverterTest, AttachmentsGoIntoAnExistingOutputFolderOnly) {
   ui->calls.clear();
   ASSERT_FALSE(run(path, dir / "fehlt"));
   EXPECT_EQ(json()["fields"]["InvoiceNumber"].str(), "181301674");  // still shown
-  ASSERT_EQ(ui->messages().size(), 1u);
+  ASSERT_EQ(ui->messages().size(), 2u);
   EXPECT_EQ(ui->messages()[0].title, "Note");
   EXPECT_EQ(ui->messages()[0].text, "This output folder does not exist!");
+  EXPECT_THAT(ui->messages()[1].text,
+              StartsWith("These attachments were not saved in " + dir / "fehlt" + ":\r\n"));
   EXPECT_FALSE(fs::exists(dir / "fehlt"));
+
+  // A document without attachments only gets the note; the call succeeds.
+  ui->calls.clear();
+  ASSERT_TRUE(run(kCorpus + "/en16931/cii/CII_example1.xml", dir / "fehlt"));
+  ASSERT_EQ(ui->messages().size(), 1u);
+  EXPECT_EQ(ui->messages()[0].text, "This output folder does not exist!");
 }
 
 // ---- bad input -----------------------------------------------------------------------

@@ -118,6 +118,7 @@ TEST_F(AttachmentFilesTest, FolderThatCannotBeWrittenLosesEveryAttachmentWithThe
   EXPECT_FALSE(folder.saveBase64("SGFsbG8=", "a.pdf"));
   EXPECT_FALSE(folder.saveShortcut("K", "https://a.example/"));
   EXPECT_FALSE(folder.saveBase64("SGFsbG8=", ".."));
+  EXPECT_FALSE(folder.saveShortcut("", "mailto:a@example.com"));
   EXPECT_EQ(folder.saved(), 0u);
   belvora::test::ScopedFakeInteraction fake;
   folder.report();
@@ -126,6 +127,8 @@ TEST_F(AttachmentFilesTest, FolderThatCannotBeWrittenLosesEveryAttachmentWithThe
                                           (dir_ / "missing").string() +
                                           ":\r\na.pdf: No such file or directory\r\n"
                                           "Reference to K.url: No such file or directory\r\n"
-                                          "..: no usable file name");
+                                          "..: no usable file name\r\n"
+                                          "(no name): the address mailto:a@example.com is not "
+                                          "linked (only http and https)");
   EXPECT_TRUE(fs::is_empty(dir_));
 }
