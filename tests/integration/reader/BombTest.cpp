@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -40,12 +41,14 @@ TEST_F(Bombs, PdfOfBombsStaysSmallInMemoryAndItsInvoiceIsRead) {
   belvora::test::writeAll(pdf, b.bytes());
   ASSERT_GE(fs::file_size(pdf), 20 * kMB);
 
+  const auto begin = std::chrono::steady_clock::now();
   const ChildRun r = start(read(pdf));
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(Json::parse(r.out)["fields"]["InvoiceNumber"].str(), "TOSL110");
   EXPECT_LT(r.peakKB, 300 * 1024) << "peak memory " << r.peakKB / 1024 << " MB";
   std::cout << "[ MEASURED ] bomb PDF of " << fs::file_size(pdf) / kMB << " MB: peak memory "
-            << r.peakKB / 1024 << " MB\n";
+            << r.peakKB / 1024 << " MB, " << took.count() << " s\n";
   EXPECT_THAT(leftovers(), ::testing::IsEmpty());
 }
 

@@ -19,6 +19,12 @@ namespace belvora::test {
 
 inline const std::string kHostileCorpus = BELVORA_CORPUS_DIR;
 inline constexpr std::size_t kMB = std::size_t{1} << 20;
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+// Sanitizers reserve terabytes of address space: no limit there.
+inline constexpr bool kLimitAddressSpace = false;
+#else
+inline constexpr bool kLimitAddressSpace = true;
+#endif
 
 struct ChildRun {
   int status = -1;
@@ -47,8 +53,10 @@ class StartChild : public ::testing::Test {
     const std::string errFile = dir / "stderr.txt";
     const pid_t pid = ::fork();
     if (pid == 0) {
-      const rlimit limit{memoryLimit, memoryLimit};
-      ::setrlimit(RLIMIT_AS, &limit);
+      if (kLimitAddressSpace) {
+        const rlimit limit{memoryLimit, memoryLimit};
+        ::setrlimit(RLIMIT_AS, &limit);
+      }
       ::dup2(::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
       ::dup2(::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
       ::execve(args[0], args.data(), envp.data());

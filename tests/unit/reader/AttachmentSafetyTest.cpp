@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "ReaderTestSupport.h"
+#include "text/Texte.h"
 
 namespace fs = std::filesystem;
 using namespace belvora;
@@ -38,26 +39,8 @@ std::string invoice(const std::string& references) {
   return Cii("<ram:ID>RE-1</ram:ID>", "", references, "");
 }
 
-std::string base64(const std::string& bytes) {
-  static const char* k = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  std::size_t i = 0;
-  for (; i + 2 < bytes.size(); i += 3) {
-    const unsigned n = (static_cast<unsigned char>(bytes[i]) << 16) |
-                       (static_cast<unsigned char>(bytes[i + 1]) << 8) |
-                       static_cast<unsigned char>(bytes[i + 2]);
-    for (int s = 18; s >= 0; s -= 6) out += k[(n >> s) & 63];
-  }
-  if (i + 1 == bytes.size()) {
-    const unsigned n = static_cast<unsigned char>(bytes[i]) << 16;
-    out += std::string{k[(n >> 18) & 63], k[(n >> 12) & 63], '=', '='};
-  } else if (i + 2 == bytes.size()) {
-    const unsigned n = (static_cast<unsigned char>(bytes[i]) << 16) |
-                       (static_cast<unsigned char>(bytes[i + 1]) << 8);
-    out += std::string{k[(n >> 18) & 63], k[(n >> 12) & 63], k[(n >> 6) & 63], '='};
-  }
-  return out;
-}
+// The writer's encoder: independent of the reader's decoder.
+std::string base64(const std::string& bytes) { return text::FileToBase64(bytes); }
 
 class AttachmentSafety : public belvora::test::ReaderTest {
  protected:

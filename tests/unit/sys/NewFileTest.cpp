@@ -1,5 +1,5 @@
-// Files created without replacing anything, input files that must be
-// regular and bounded, and work files that vanish with their object.
+// Files created without replacing anything, and input files that must be
+// regular and bounded.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +10,6 @@
 
 #include "platform/sys/InputFile.h"
 #include "platform/sys/NewFile.h"
-#include "platform/sys/WorkFile.h"
 
 namespace fs = std::filesystem;
 using namespace belvora::sys;
@@ -96,22 +95,4 @@ TEST_F(Folder, InputFilesAreRegularAndWithinTheLimit) {
       EXPECT_EQ(e.kind(), c.kind) << c.path << ": " << e.what();
     }
   }
-}
-
-TEST_F(Folder, WorkFileIsClearedOnRequestAndRemovedWithItsObject) {
-  ::setenv("TMPDIR", dir_.c_str(), 1);
-  std::string path;
-  {
-    WorkFile work("zFile.xml");
-    path = work.path();
-    work.write("abc");
-    work.clear();
-    work.write("xy");
-    EXPECT_EQ(work.size(), 2u);
-    work.close();
-    EXPECT_EQ(slurp(fs::relative(path, dir_).string()), "xy");
-  }
-  ::unsetenv("TMPDIR");
-  EXPECT_FALSE(fs::exists(path));
-  EXPECT_FALSE(fs::exists(fs::path(path).parent_path()));
 }
