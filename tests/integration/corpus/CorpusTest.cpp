@@ -49,8 +49,8 @@ std::string web(const std::string& address) {
 }
 std::string notWeb(const std::string& address) {
   const std::string predicate = web(address);
-  return "[normalize-space(" + address + ")!=''][not(" +
-         predicate.substr(1, predicate.size() - 2) + ")]";
+  return "[normalize-space(" + address + ")!=''][not(" + predicate.substr(1, predicate.size() - 2) +
+         ")]";
 }
 
 std::string readAll(const fs::path& path) {
