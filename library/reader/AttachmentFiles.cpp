@@ -5,13 +5,15 @@
 #include <array>
 #include <utility>
 
-#include "platform/sys/Files.h"
+#include "platform/sys/Ascii.h"
 
 namespace belvora::reader {
 
 namespace {
 
 constexpr std::size_t kMaxNameBytes = 255;
+// Longer endings are no extension worth keeping when a name is shortened.
+constexpr std::size_t kMaxExtension = 16;
 
 constexpr std::array<std::pair<std::string_view, std::string_view>, 7> kMimeExtensions{{
     {"application/pdf", ".pdf"},
@@ -36,11 +38,6 @@ std::string cutUtf8(std::string text, std::size_t bytes) {
   return text;
 }
 
-std::string joinPath(const std::string& folder, const std::string& name) {
-  if (!folder.empty() && folder.back() == '/') return folder + name;
-  return folder + "/" + name;
-}
-
 }  // namespace
 
 std::string SafeBaseName(std::string_view name) {
@@ -56,17 +53,7 @@ std::string SafeBaseName(std::string_view name) {
   base.erase(0, first);
   // Trailing dots and blanks: ".." and "." vanish, "x." becomes "x".
   while (!base.empty() && (base.back() == '.' || base.back() == ' ')) base.pop_back();
-  if (base.size() > kMaxNameBytes) {
-    const auto dot = base.rfind('.');
-    const std::size_t extLength = dot == std::string::npos ? 0 : base.size() - dot;
-    if (extLength > 0 && extLength <= 16) {
-      const std::string ext = base.substr(dot);
-      base = cutUtf8(base.substr(0, dot), kMaxNameBytes - ext.size()) + ext;
-    } else {
-      base = cutUtf8(std::move(base), kMaxNameBytes);
-    }
-  }
-  return base;
+  return base.size() > kMaxNameBytes ? FitName(base, kMaxNameBytes) : base;
 }
 
 std::string MimeExtension(std::string_view mimeCode) {
@@ -110,28 +97,38 @@ std::optional<std::string> DecodeBase64(std::string_view base64) {
   return bytes;
 }
 
-bool SaveBase64ToFile(std::string_view base64, const std::string& path) {
-  try {
-    const auto bytes = DecodeBase64(base64);
-    if (!bytes) return false;
-    sys::writeFileAtomically(path, *bytes);
-    return true;
-  } catch (const std::exception&) {
-    return false;
+std::string FitName(std::string_view name, std::size_t maxBytes, int number) {
+  const std::string suffix = number >= 2 ? "_" + std::to_string(number) : std::string();
+  const auto dot = name.rfind('.');
+  std::string_view ext;
+  if (dot != std::string_view::npos && dot > 0 && name.size() - dot <= kMaxExtension &&
+      name.size() - dot + suffix.size() < maxBytes) {
+    ext = name.substr(dot);
   }
+  const std::string_view stem = name.substr(0, name.size() - ext.size());
+  const std::size_t room =
+      maxBytes > ext.size() + suffix.size() ? maxBytes - ext.size() - suffix.size() : 0;
+  return cutUtf8(std::string(stem), room) + suffix + std::string(ext);
 }
 
-std::string CreateUrlShortcut(const std::string& folder, std::string_view name,
-                              std::string_view target) {
+bool IsWebAddress(std::string_view target) {
+  const auto colon = target.find("://");
+  if (colon == std::string_view::npos) return false;
+  const std::string scheme = ascii::Lower(target.substr(0, colon));
+  return scheme == "http" || scheme == "https";
+}
+
+std::string ShortcutName(std::string_view name) {
+  return "Reference to " + SafeBaseName(name) + ".url";
+}
+
+std::string ShortcutText(std::string_view target) {
   std::string url;
   url.reserve(target.size());
   for (char c : target) {
     if (!isControl(static_cast<unsigned char>(c))) url += c;
   }
-  const std::string path =
-      joinPath(folder, SafeBaseName("Reference to " + SafeBaseName(name) + ".url"));
-  sys::writeFileAtomically(path, "[InternetShortcut]\r\nURL=" + url + "\r\n");
-  return path;
+  return "[InternetShortcut]\r\nURL=" + url + "\r\n";
 }
 
 }  // namespace belvora::reader

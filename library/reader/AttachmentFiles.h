@@ -1,7 +1,7 @@
 #pragma once
 
-// Files the readers write into the output folder: decoded Base64
-// attachments and internet shortcuts for attachments that are only
+// Names and contents of the files the readers write into the output
+// folder: decoded Base64 attachments and internet shortcuts for attachments
 // referenced by address. Names taken from a document are reduced to a safe
 // base name first, so nothing is ever written outside the folder.
 
@@ -26,16 +26,20 @@ std::string MimeExtension(std::string_view mimeCode);
 // allowed); nullopt for anything else.
 std::optional<std::string> DecodeBase64(std::string_view base64);
 
-// Decodes the text and writes the bytes to path, replacing an existing file
-// (atomically: a failure leaves it as it was). False for invalid Base64 or a
-// failed write; no message.
-bool SaveBase64ToFile(std::string_view base64, const std::string& path);
+// The name shortened to at most maxBytes bytes, with "_<number>" before its
+// extension when number is 2 or more. The extension (the part from the
+// last dot, up to 16 bytes) and whole UTF-8 characters are kept.
+std::string FitName(std::string_view name, std::size_t maxBytes, int number = 1);
 
-// Writes folder/"Reference to <name>.url" ("[InternetShortcut]", "URL=<target>")
-// and returns its path. name is reduced with SafeBaseName; line breaks and
-// other control characters are dropped from the target so it cannot add
-// lines to the file. Throws std::system_error when the file cannot be written.
-std::string CreateUrlShortcut(const std::string& folder, std::string_view name,
-                              std::string_view target);
+// True for an http or https address (scheme in any letter case).
+bool IsWebAddress(std::string_view target);
+
+// "Reference to <name>.url", name reduced with SafeBaseName.
+std::string ShortcutName(std::string_view name);
+
+// The content of an internet shortcut: "[InternetShortcut]", "URL=<target>"
+// with CR LF; control characters are dropped from the target so that it
+// cannot add lines to the file.
+std::string ShortcutText(std::string_view target);
 
 }  // namespace belvora::reader

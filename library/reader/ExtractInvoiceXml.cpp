@@ -3,55 +3,43 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cctype>
-#include <cerrno>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <optional>
 #include <system_error>
 
 #include "platform/pdf/EmbeddedFiles.h"
 #include "platform/sys/Ascii.h"
 #include "platform/sys/Files.h"
+#include "platform/sys/InputFile.h"
+#include "platform/sys/WorkFile.h"
 
 namespace belvora::reader {
 namespace {
 
-constexpr const char* kWorkFileName = "zFile.xml";
+// PDF readers accept the header anywhere in the first kilobyte.
+constexpr std::size_t kHeaderWindow = 1024;
+
+bool hasPdfHeader(std::string_view bytes) {
+  return bytes.substr(0, kHeaderWindow).find("%PDF-") != std::string_view::npos;
+}
 
 bool startsWithPdfMagic(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
   char head[5] = {};
-  return in.read(head, sizeof head) && std::string_view(head, sizeof head) == "%PDF-";
+  const ssize_t n = ::pread(fd, head, sizeof head, 0);
+  ::close(fd);
+  return n == static_cast<ssize_t>(sizeof head) && std::string_view(head, sizeof head) == "%PDF-";
 }
 
-// The work file is replaced through a temporary file and a rename, so a
-// reader never sees half of it. It lives in the private work folder and is
-// rewritten on every read: no flush to disk is needed.
-void writeWorkFile(const std::string& path, std::string_view bytes) {
-  std::string temp = path + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) throw std::system_error(errno, std::generic_category(), "cannot create " + temp);
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int err = errno;
-      ::close(fd);
-      ::unlink(temp.c_str());
-      throw std::system_error(err, std::generic_category(), "cannot write " + temp);
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  if (::close(fd) != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(temp.c_str());
-    throw std::system_error(err, std::generic_category(), "cannot replace " + path);
-  }
-}
+class WorkFileSink : public pdf::InvoiceSink {
+ public:
+  explicit WorkFileSink(sys::WorkFile& file) : file_(file) {}
+  void write(std::string_view bytes) override { file_.write(bytes); }
+  void clear() override { file_.clear(); }
+
+ private:
+  sys::WorkFile& file_;
+};
 
 }  // namespace
 
@@ -64,29 +52,42 @@ bool IsPdfFile(const std::string& path) {
   }
 }
 
-bool ExtractInvoiceXml(const std::string& pdfPath, std::string& workFile) {
+ExtractResult ExtractInvoiceXml(const std::string& pdfPath, sys::WorkFile& workFile,
+                                std::uint64_t maxSize) {
   try {
-    const std::string target =
-        (std::filesystem::path(sys::privateWorkDir()) / kWorkFileName).string();
-    // A stale work file from an earlier read must never pass for this PDF.
-    std::error_code ec;
-    std::filesystem::remove(target, ec);
-
-    const std::string bytes = sys::readFile(pdfPath);
-    std::optional<std::string> xml;
+    std::string bytes;
     try {
-      if (auto found = pdf::findInvoiceXml(bytes)) xml = std::move(found->data);
-    } catch (const std::exception&) {
-      // Structure unreadable even after repair: the byte scan below decides.
+      bytes = sys::InputFile(pdfPath, maxSize).readAll();
+    } catch (const sys::InputFileError& e) {
+      if (e.kind() == sys::InputFileError::TooLarge) return {Extraction::TooLarge, {}};
+      return {Extraction::Failed, e.what()};
     }
-    if (!xml) xml = pdf::scanInvoiceXml(bytes);
-    if (!xml) return false;
-
-    writeWorkFile(target, *xml);
-    workFile = target;
-    return true;
-  } catch (...) {
-    return false;
+    WorkFileSink sink(workFile);
+    std::string unreadable;
+    try {
+      if (pdf::writeInvoiceXml(bytes, sink, static_cast<std::size_t>(maxSize))) {
+        workFile.close();
+        return {Extraction::Extracted, {}};
+      }
+    } catch (const pdf::SizeLimitExceeded&) {
+      workFile.clear();
+      return {Extraction::TooLarge, {}};
+    } catch (const pdf::Unreadable& e) {
+      // Structure unreadable even after repair: the byte scan below decides.
+      unreadable = e.what();
+    }
+    if (auto xml = pdf::scanInvoiceXml(bytes)) {
+      workFile.clear();
+      workFile.write(*xml);
+      workFile.close();
+      return {Extraction::Extracted, {}};
+    }
+    workFile.clear();
+    if (!hasPdfHeader(bytes) && !unreadable.empty()) return {Extraction::NotPdf, {}};
+    if (!unreadable.empty()) return {Extraction::Unreadable, unreadable};
+    return {Extraction::NoInvoice, {}};
+  } catch (const std::system_error& e) {
+    return {Extraction::Failed, e.what()};
   }
 }
 

@@ -1,12 +1,17 @@
 #include "reader/ReadXML.h"
 
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 
 #include "platform/sys/Files.h"
+#include "platform/sys/WorkFile.h"
 #include "platform/ui/Interaction.h"
 #include "platform/xml/XPath.h"
 #include "reader/ExtractInvoiceXml.h"
+#include "reader/ReadMessages.h"
 #include "reader/clsCIIImport.h"
 #include "reader/clsPeppol.h"
 #include "reader/clsUBLImport.h"
@@ -16,12 +21,26 @@ namespace belvora::reader {
 
 namespace {
 
-constexpr std::string_view kCiiNamespace =
-    "urn:un:unece:uncefact:data:standard:CrossIndustryInvoice:100";
-constexpr std::string_view kUblAggregateNamespace =
-    "urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-2";
-constexpr std::string_view kUblInvoiceNamespace =
-    "urn:oasis:names:specification:ubl:schema:xsd:Invoice-2";
+// The root elements of the syntaxes: name and namespace (ZUGFeRD 1.0 by
+// the start of its namespace, whatever its profile).
+struct KnownRoot {
+  std::string_view name;
+  std::string_view ns;
+  bool prefixOnly;
+  int syntax;
+};
+constexpr KnownRoot kRoots[] = {
+    {"CrossIndustryInvoice", "urn:un:unece:uncefact:data:standard:CrossIndustryInvoice:100", false,
+     SyntaxCII},
+    {"Invoice", "urn:oasis:names:specification:ubl:schema:xsd:Invoice-2", false, SyntaxPeppol},
+    {"CreditNote", "urn:oasis:names:specification:ubl:schema:xsd:CreditNote-2", false, SyntaxUBL},
+    {"CrossIndustryDocument", "urn:ferd:CrossIndustryDocument:", true, SyntaxNone},
+};
+
+// The extracted invoice of a PDF, in a folder of its own for each read.
+constexpr std::string_view kWorkFileName = "zFile.xml";
+
+std::string megabytes(std::uint64_t bytes) { return std::to_string(bytes >> 20); }
 
 FieldList invoiceFields(ViewModel& v, std::initializer_list<std::size_t> indexes) {
   FieldList list;
@@ -45,35 +64,29 @@ FieldList totalFields(ViewModel& v) {
   return list;
 }
 
-// The output folder remembered for this read, and the files in it that an
-// attachment must never replace: the invoice being read and, for a PDF, the
-// work file.
-struct Output {
-  std::string folder;
-  std::vector<std::string> keep;
-};
-
-// Offers the attachment operation the output folder and asks whether to open
-// it when the document had references.
+// Offers the attachment operation the output folder, reports what could
+// not be written, and asks whether to open the folder when a file is there.
 template <typename Operation>
-void attachmentStep(const Output& output, Operation&& operation) {
-  const std::string& folder = output.folder;
+void attachmentStep(ReaderSettings& s, Operation&& operation) {
+  const std::string& folder = s.outputFolder;
   if (folder.empty()) return;
+  // A missing folder is named first; what the document would have put
+  // there is then reported as lost like any attachment that fails.
   if (!sys::isDirectory(folder)) {
     ui::current().message("Note", "This output folder does not exist!", ui::Icon::Information);
-    return;
   }
-  AttachmentFolder target(folder, output.keep);
-  if (!operation(target)) return;
+  AttachmentFolder target(folder, s.language);
+  operation(target);
+  target.report();
+  if (target.lostAny()) s.attachmentsLost = true;
+  if (target.saved() == 0) return;
   if (ui::current().question("Note", "Open export folder?", ui::Icon::Question, true)) {
     sys::openExternal(folder);
   }
 }
 
-bool readCii(xml::XPath& xp, ViewModel& v, const ReaderSettings& s, const Output& output) {
+bool readCii(xml::XPath& xp, const xmlNode* root, ViewModel& v, ReaderSettings& s) {
   xp.registerNamespaces(clsCIIImport::SelectionNamespaces());
-  const xmlNode* root = xp.first("//rsm:CrossIndustryInvoice");
-  if (root == nullptr) throw std::runtime_error("The CII document has no CrossIndustryInvoice");
   clsCIIImport cii(xp, {s.language, s.viewNumberFormat});
   const xmlNode* agreement = xp.first("//ram:ApplicableHeaderTradeAgreement", root);
   const xmlNode* settlement = xp.first("//ram:ApplicableHeaderTradeSettlement", root);
@@ -98,7 +111,7 @@ bool readCii(xml::XPath& xp, ViewModel& v, const ReaderSettings& s, const Output
       cii.SpecifiedTradeSettlementHeaderMonetarySummation(
           xp.first("//ram:SpecifiedTradeSettlementHeaderMonetarySummation", root), totalFields(v));
   if (!ok) return false;
-  attachmentStep(output, [&](AttachmentFolder& target) {
+  attachmentStep(s, [&](AttachmentFolder& target) {
     return cii.AdditionalReferencedDocument(xp.first("//ram:ApplicableHeaderTradeAgreement"),
                                             target);
   });
@@ -132,7 +145,7 @@ void readUblHeader(xml::XPath& xp, ViewModel& v, bool peppol) {
   }
 }
 
-bool readUbl(xml::XPath& xp, ViewModel& v, ReaderSettings& s, const Output& output, bool peppol) {
+bool readUbl(xml::XPath& xp, ViewModel& v, ReaderSettings& s, bool peppol) {
   xp.registerNamespaces(peppol ? clsPeppol::SelectionNamespaces()
                                : clsUBLImport::SelectionNamespaces());
   // The reader reads the format when it formats, so create it after the switch.
@@ -159,7 +172,7 @@ bool readUbl(xml::XPath& xp, ViewModel& v, ReaderSettings& s, const Output& outp
                   ubl->LegalMonetaryTotal(xp.first("//cac:LegalMonetaryTotal"), totalFields(v)) &&
                   ubl->AllowanceCharge(xp.first("//cac:AllowanceCharge"), v.lvAbzuege);
   if (!ok) return false;
-  attachmentStep(output, [&](AttachmentFolder& target) {
+  attachmentStep(s, [&](AttachmentFolder& target) {
     return ubl->AdditionalDocumentReference(xp.first("//cac:AdditionalDocumentReference"), target);
   });
   return true;
@@ -167,16 +180,33 @@ bool readUbl(xml::XPath& xp, ViewModel& v, ReaderSettings& s, const Output& outp
 
 }  // namespace
 
-int TypeOfXML(xml::XPath& xp) {
-  if (xp.hasElementIn(kUblInvoiceNamespace)) return SyntaxPeppol;
-  if (xp.hasElementIn(kUblAggregateNamespace)) return SyntaxUBL;
-  if (xp.hasElementIn(kCiiNamespace)) return SyntaxCII;
-  return SyntaxNone;
+int TypeOfXML(const xmlNode* root) {
+  if (root == nullptr) return SyntaxNoInvoice;
+  const std::string_view name = reinterpret_cast<const char*>(root->name);
+  const std::string_view ns = root->ns != nullptr && root->ns->href != nullptr
+                                  ? std::string_view(reinterpret_cast<const char*>(root->ns->href))
+                                  : std::string_view();
+  for (const auto& known : kRoots) {
+    if (name == known.name &&
+        (known.prefixOnly ? ns.substr(0, known.ns.size()) == known.ns : ns == known.ns)) {
+      return known.syntax;
+    }
+  }
+  return SyntaxNoInvoice;
 }
 
-int TypeOfXML(const xml::Document& doc) {
-  xml::XPath xp(doc);
-  return TypeOfXML(xp);
+int TypeOfXML(const xml::Document& doc) { return TypeOfXML(doc.root()); }
+
+std::string RootDescription(const xmlNode* root, const std::string& language) {
+  if (root == nullptr) return {};
+  std::string name;
+  if (root->ns != nullptr && root->ns->prefix != nullptr) {
+    name = reinterpret_cast<const char*>(root->ns->prefix) + std::string(":");
+  }
+  name += reinterpret_cast<const char*>(root->name);
+  if (root->ns == nullptr || root->ns->href == nullptr) return name;
+  return Say(readtext::kRootInNamespace, language,
+             {name, reinterpret_cast<const char*>(root->ns->href)});
 }
 
 std::string ParseErrorText(const xml::ParseError& e, const std::string& language) {
@@ -198,13 +228,47 @@ bool ReadXML(ReaderSettings& settings, ViewModel& view) {
   view.clear();
   view.syntax = SyntaxNone;
   view.saveEnabled = true;
+  // The previous read's work file goes once this read no longer needs it.
+  const auto previous = std::move(settings.workFile);
+  settings.workFile.reset();
+  settings.attachmentsLost = false;
+  const std::string& language = settings.language;
+  auto fail = [&view](const std::string& text) {
+    ui::current().message(text::kDefaultTitle, text, ui::Icon::Critical);
+    view.saveEnabled = false;
+    return false;
+  };
   try {
-    Output output{settings.outputFolder, {settings.invoiceFile}};
-    if (IsPdfFile(settings.invoiceFile)) {
-      std::string workFile;
-      if (ExtractInvoiceXml(settings.invoiceFile, workFile)) {
-        settings.invoiceFile = workFile;
-        output.keep.push_back(workFile);
+    const std::string path = settings.invoiceFile;
+    // Only regular files, within the limit; a missing file is reported by the parser.
+    struct stat st {};
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) return fail(Say(readtext::kNotRegular, language, {path}));
+    if (exists && static_cast<std::uint64_t>(st.st_size) > settings.maxInvoiceSize) {
+      return fail(
+          Say(readtext::kFileTooLarge, language,
+              {path, megabytes(settings.maxInvoiceSize), Say(readtext::kLimitSetting, language)}));
+    }
+    if (exists && IsPdfFile(path)) {
+      auto work = std::make_shared<sys::WorkFile>(kWorkFileName);
+      const ExtractResult extracted = ExtractInvoiceXml(path, *work, settings.maxInvoiceSize);
+      switch (extracted.outcome) {
+        case Extraction::Extracted:
+          settings.invoiceFile = work->path();
+          settings.workFile = std::move(work);
+          break;
+        case Extraction::NotPdf:
+          break;
+        case Extraction::NoInvoice:
+          return fail(Say(readtext::kPdfNoInvoice, language));
+        case Extraction::Unreadable:
+          return fail(Say(readtext::kPdfUnreadable, language, {extracted.reason}));
+        case Extraction::TooLarge:
+          return fail(
+              Say(readtext::kPdfTooLarge, language,
+                  {megabytes(settings.maxInvoiceSize), Say(readtext::kLimitSetting, language)}));
+        case Extraction::Failed:
+          return fail(Say(readtext::kWorkFile, language, {extracted.reason}));
       }
     }
     settings.viewNumberFormat = kViewFormatGrouped;
@@ -212,34 +276,36 @@ bool ReadXML(ReaderSettings& settings, ViewModel& view) {
     std::optional<xml::Document> doc;
     try {
       doc.emplace(xml::Document::parseFile(settings.invoiceFile));
+    } catch (const xml::UnsupportedEncoding&) {
+      return fail(Say(readtext::kUtf32, language));
     } catch (const xml::ParseError& e) {
-      ui::current().message(text::kDefaultTitle, ParseErrorText(e, settings.language),
-                            ui::Icon::Critical);
-      view.saveEnabled = false;
-      return false;
+      return fail(ParseErrorText(e, language));
     }
 
     xml::XPath xp(*doc);
-    view.syntax = TypeOfXML(xp);
+    const int syntax = TypeOfXML(*doc);
+    if (syntax == SyntaxNoInvoice) {
+      return fail(Say(readtext::kNotInvoice, language, {RootDescription(doc->root(), language)}));
+    }
+    view.syntax = syntax;
     bool ok = true;
     switch (view.syntax) {
       case SyntaxCII:
-        ok = readCii(xp, view, settings, output);
+        ok = readCii(xp, doc->root(), view, settings);
         break;
       case SyntaxUBL:
-        ok = readUbl(xp, view, settings, output, false);
+        ok = readUbl(xp, view, settings, false);
         break;
       case SyntaxPeppol:
-        ok = readUbl(xp, view, settings, output, true);
+        ok = readUbl(xp, view, settings, true);
         break;
       default:
         break;
     }
     if (!ok) view.saveEnabled = false;
     return ok;
-  } catch (const std::exception&) {
-    view.saveEnabled = false;
-    return false;
+  } catch (const std::exception& e) {
+    return fail(e.what());
   }
 }
 

@@ -14,23 +14,36 @@
 
 namespace belvora::reader {
 
-// Syntax of a parsed document: 0 none of these, 1 CII, 2 UBL other than
-// Invoice (CreditNote), 3 UBL Invoice.
-enum Syntax : int { SyntaxNone = 0, SyntaxCII = 1, SyntaxUBL = 2, SyntaxPeppol = 3 };
+// Syntax of a parsed document by its root element: 1 CII, 2 UBL other than
+// Invoice (CreditNote), 3 UBL Invoice, 0 ZUGFeRD 1.0 (read with the cleared
+// fields); any other root is no invoice.
+enum Syntax : int {
+  SyntaxNoInvoice = -1,
+  SyntaxNone = 0,
+  SyntaxCII = 1,
+  SyntaxUBL = 2,
+  SyntaxPeppol = 3
+};
 
-// Syntax of a parsed document by the namespaces its elements use (an
-// Invoice element wins over aggregate components, which win over CII).
+// Syntax of a parsed document by its root element's name and namespace.
 int TypeOfXML(const xml::Document& doc);
-int TypeOfXML(xml::XPath& xp);
+int TypeOfXML(const xmlNode* root);
+
+// "prefix:name in the namespace urn:..." of a root element, in the language.
+std::string RootDescription(const xmlNode* root, const std::string& language);
 
 // The message shown for a document that cannot be parsed, in the language
 // ("DE" German, otherwise English), lines separated by CR LF.
 std::string ParseErrorText(const xml::ParseError& error, const std::string& language);
 
-// True when the document was read (also for a document in neither syntax,
-// which leaves the cleared fields). False after a parse error (message shown
-// through ui::current()) or a failed reader step; view.saveEnabled is then
-// false. settings.invoiceFile names the extracted work file after a PDF.
+// True when the document was read (also for a ZUGFeRD 1.0 document, which
+// leaves the cleared fields). False, with a message through ui::current(),
+// for input that is no regular file or passes settings.maxInvoiceSize, a
+// PDF without a readable invoice, a parse error, a document that is no
+// invoice, or a failed reader step; view.saveEnabled is then false.
+// After a PDF, settings.invoiceFile names this read's own work file, owned
+// by settings.workFile. Attachments that could not be written are reported
+// and set settings.attachmentsLost; the read still succeeds.
 bool ReadXML(ReaderSettings& settings, ViewModel& view);
 
 }  // namespace belvora::reader

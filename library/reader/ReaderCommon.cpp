@@ -1,8 +1,11 @@
 #include "reader/ReaderCommon.h"
 
-#include <filesystem>
+#include <system_error>
 
+#include "platform/sys/NewFile.h"
+#include "platform/ui/Interaction.h"
 #include "reader/AttachmentFiles.h"
+#include "reader/ReadMessages.h"
 #include "text/Texte.h"
 
 namespace belvora::reader {
@@ -32,63 +35,104 @@ bool hasChildNodes(const xmlNode* node) {
   return false;
 }
 
-std::string AttachmentFolder::join(const std::string& name) const {
-  return (!folder_.empty() && folder_.back() == '/') ? folder_ + name : folder_ + "/" + name;
+namespace {
+
+// A name or address from the document as a message shows it: no control
+// characters, at most a line's length.
+std::string shown(std::string_view text) {
+  constexpr std::size_t kMax = 120;
+  std::string out;
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 32 && c != 127) out += c;
+  }
+  if (out.size() > kMax) {
+    std::size_t end = kMax;
+    while (end > 0 && (static_cast<unsigned char>(out[end]) & 0xC0) == 0x80) --end;
+    out = out.substr(0, end) + "…";
+  }
+  return out;
 }
 
-bool AttachmentFolder::taken(const std::string& name) const {
-  if (used_.count(name) != 0) return true;
-  for (const std::string& keep : keep_) {
-    std::error_code ec;
-    if (std::filesystem::equivalent(join(name), keep, ec)) return true;
+// Lines of the report at most; the rest are counted.
+constexpr std::size_t kMaxReportLines = 100;
+
+}  // namespace
+
+AttachmentFolder::AttachmentFolder(std::string folder, std::string language)
+    : folder_(std::move(folder)),
+      language_(std::move(language)),
+      maxName_(sys::maxNameBytes(folder_)) {}
+
+void AttachmentFolder::lose(std::string_view label, std::string reason) {
+  std::string name = shown(label);
+  if (name.empty()) name = Say(readtext::kUnnamed, language_);
+  lost_.emplace_back(std::move(name), std::move(reason));
+}
+
+bool AttachmentFolder::place(std::string_view label, const std::string& base,
+                             std::string_view bytes) {
+  auto path = [this](const std::string& name) {
+    return (folder_.empty() || folder_.back() != '/' ? folder_ + "/" : folder_) + name;
+  };
+  try {
+    Numbering& numbering = numbering_[base];
+    // The same bytes as the attachment before it of this name: already there.
+    if (!numbering.last.empty() && sys::hasContent(path(numbering.last), bytes)) {
+      ++saved_;
+      return true;
+    }
+    sys::NewFile file(folder_, bytes);
+    for (; numbering.next <= kMaxNumbered; ++numbering.next) {
+      const std::string name = FitName(base, maxName_, numbering.next);
+      if (file.placeAs(name) || sys::hasContent(path(name), bytes)) {
+        numbering.last = name;
+        ++numbering.next;
+        ++saved_;
+        return true;
+      }
+    }
+    lose(label, Say(readtext::kNoFreeName, language_,
+                    {FitName(base, maxName_, 2), FitName(base, maxName_, kMaxNumbered)}));
+  } catch (const std::system_error& e) {
+    lose(label, e.code().message());
   }
   return false;
-}
-
-std::string AttachmentFolder::unique(const std::string& base) {
-  std::string name = base;
-  if (taken(name)) {
-    const auto dot = base.rfind('.');
-    const bool hasExt = dot != std::string::npos && dot > 0;
-    const std::string stem = hasExt ? base.substr(0, dot) : base;
-    const std::string ext = hasExt ? base.substr(dot) : std::string();
-    for (int n = 2;; ++n) {
-      name = SafeBaseName(stem + "_" + std::to_string(n) + ext);
-      if (!taken(name)) break;
-    }
-  }
-  used_.insert(name);
-  return name;
-}
-
-std::optional<std::string> AttachmentFolder::pathFor(std::string_view name) {
-  const std::string base = SafeBaseName(name);
-  if (base.empty()) return std::nullopt;
-  return join(unique(base));
 }
 
 bool AttachmentFolder::saveBase64(std::string_view base64, std::string_view name) {
-  const auto path = pathFor(name);
-  if (!path) return false;
-  if (SaveBase64ToFile(base64, *path)) return true;
-  // Nothing written: a later attachment may use the name.
-  used_.erase(path->substr(path->rfind('/') + 1));
-  return false;
+  const std::string base = SafeBaseName(name);
+  if (base.empty()) {
+    lose(name, Say(readtext::kNoName, language_));
+    return false;
+  }
+  const auto bytes = DecodeBase64(base64);
+  if (!bytes) {
+    lose(name, Say(readtext::kBadBase64, language_));
+    return false;
+  }
+  return place(name, base, *bytes);
 }
 
 bool AttachmentFolder::saveShortcut(std::string_view name, std::string_view target) {
-  const std::string base = SafeBaseName(name);
-  std::string inner = base;
-  for (int n = 2; taken(SafeBaseName("Reference to " + inner + ".url")); ++n) {
-    inner = base + "_" + std::to_string(n);
-  }
-  try {
-    const std::string path = CreateUrlShortcut(folder_, inner, target);
-    used_.insert(path.substr(path.rfind('/') + 1));
-    return true;
-  } catch (const std::exception&) {
+  if (!IsWebAddress(target)) {
+    lose(name, Say(readtext::kNotLinked, language_, {shown(target)}));
     return false;
   }
+  const std::string base = ShortcutName(name);
+  return place(base, base, ShortcutText(target));
+}
+
+void AttachmentFolder::report() const {
+  if (lost_.empty()) return;
+  std::string text = Say(readtext::kLostHead, language_, {folder_});
+  for (std::size_t i = 0; i < lost_.size() && i < kMaxReportLines; ++i) {
+    text += "\r\n" + lost_[i].first + ": " + lost_[i].second;
+  }
+  if (lost_.size() > kMaxReportLines) {
+    text += "\r\n" +
+            Say(readtext::kLostMore, language_, {std::to_string(lost_.size() - kMaxReportLines)});
+  }
+  ui::current().message(readtext::kAttachmentTitle, text, ui::Icon::Exclamation);
 }
 
 }  // namespace belvora::reader

@@ -4,10 +4,11 @@
 
 #include <libxml/tree.h>
 
+#include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace belvora::reader {
@@ -34,33 +35,50 @@ std::string DisplayDate(std::string_view text);
 // True when the element has a child element or non-blank text.
 bool hasChildNodes(const xmlNode* node);
 
-// Where the attachments of one read go. Every name is reduced to a safe base
-// name inside the folder. Two attachments of one document that come out with
-// the same name are both kept: the later one gets "_2", "_3", ... before its
-// extension. A file that was there before the read is replaced, except the
-// files named in `keep` (the invoice being read): a name that would replace
-// one of them is numbered the same way.
+// Where the attachments of one read go. Names from the document are reduced
+// to a safe base name inside the folder and shortened to fit its file
+// system, keeping the extension. A read never replaces a file: when the
+// name is taken, a file holding the same bytes is kept as it is; otherwise
+// the attachment takes the next free name "name_2.ext", "name_3.ext", ...
+// (kMaxNumbered names in all). Whatever cannot be written is remembered
+// with its reason, to be reported once.
 class AttachmentFolder {
  public:
-  explicit AttachmentFolder(std::string folder, std::vector<std::string> keep = {})
-      : folder_(std::move(folder)), keep_(std::move(keep)) {}
+  static constexpr int kMaxNumbered = 1000;
+
+  AttachmentFolder(std::string folder, std::string language);
 
   const std::string& folder() const { return folder_; }
-  // Path for a name taken from the document; nullopt when no usable name remains.
-  std::optional<std::string> pathFor(std::string_view name);
-  // Writes decoded Base64 content under the name; false when nothing was written.
+  // Decodes the Base64 content and writes it under the name; false when
+  // nothing was written (the reason is remembered).
   bool saveBase64(std::string_view base64, std::string_view name);
-  // Writes an internet shortcut "Reference to <name>.url"; errors are swallowed.
+  // Writes the internet shortcut "Reference to <name>.url" for an http or
+  // https address; any other address is remembered as not linked.
   bool saveShortcut(std::string_view name, std::string_view target);
 
+  // Files written or found already there with the same bytes.
+  std::size_t saved() const { return saved_; }
+  bool lostAny() const { return !lost_.empty(); }
+  // Shows one message naming every attachment that could not be written,
+  // with its reason; nothing when there is none.
+  void report() const;
+
  private:
-  std::string unique(const std::string& base);
-  bool taken(const std::string& name) const;
-  std::string join(const std::string& name) const;
+  bool place(std::string_view label, const std::string& base, std::string_view bytes);
+  void lose(std::string_view label, std::string reason);
 
   std::string folder_;
-  std::vector<std::string> keep_;
-  std::set<std::string> used_;
+  std::string language_;
+  std::size_t maxName_;
+  std::size_t saved_ = 0;
+  std::vector<std::pair<std::string, std::string>> lost_;  // shown name, reason
+  // Per base name within this read: the number to try next and the name
+  // the last attachment took, so many of one name never probe from 1 again.
+  struct Numbering {
+    int next = 1;
+    std::string last;
+  };
+  std::map<std::string, Numbering> numbering_;
 };
 
 }  // namespace belvora::reader

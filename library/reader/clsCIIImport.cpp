@@ -221,13 +221,16 @@ bool clsCIIImport::AdditionalReferencedDocument(const xmlNode*, AttachmentFolder
     const std::string mime = xp_.text("ram:AttachmentBinaryObject/@mimeCode", ref).value_or("");
     const std::string filename = xp_.text("ram:AttachmentBinaryObject/@filename", ref).value_or("");
     const std::string uri = xp_.text("ram:URIID", ref).value_or("");
-    if (content.empty() || !uri.empty()) {
-      if (!uri.empty()) folder.saveShortcut(id, uri);
-      continue;
+    // Content and address both reach the folder: the file, then its shortcut.
+    if (!content.empty()) {
+      // Without a file-name attribute the MIME code names the file; with
+      // one, the identifier does (the attribute, when the identifier gives
+      // no usable name).
+      std::string name = filename.empty() ? "Externfile" + MimeExtension(mime) : id;
+      if (!filename.empty() && SafeBaseName(id).empty()) name = filename;
+      folder.saveBase64(content, name);
     }
-    // Without a file-name attribute the MIME code names the file; with one,
-    // the issuer-assigned identifier does.
-    folder.saveBase64(content, filename.empty() ? "Externfile" + MimeExtension(mime) : id);
+    if (!uri.empty()) folder.saveShortcut(id, uri);
   }
   return !references.empty();
 }

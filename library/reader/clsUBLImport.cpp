@@ -213,18 +213,17 @@ bool clsUBLImport::AdditionalDocumentReference(const xmlNode* node, AttachmentFo
   for (const xmlNode* ref : xp_.all("//cac:AdditionalDocumentReference")) {
     const xmlNode* binary = xp_.first("cac:Attachment/cbc:EmbeddedDocumentBinaryObject", ref);
     const std::string content = xml::nodeText(binary);
-    const std::string external = xp_.text("cac:Attachment/cbc:ExternalReference", ref).value_or("");
-    if (content.empty() || !external.empty()) {
-      // Each reference gets a shortcut of its own identifier and address.
-      const std::string address = xp_.text(".//cbc:URI", ref).value_or("");
-      if (!address.empty()) folder.saveShortcut(xp_.text("cbc:ID", ref).value_or(""), address);
-      continue;
+    // Content and address both reach the folder: the file, then its shortcut.
+    if (!content.empty()) {
+      std::string name = text::FormatField(xml::attribute(binary, "filename"), "");
+      if (name.empty()) {
+        name = "Externfile_" + invoiceNumber + MimeExtension(xml::attribute(binary, "mimeCode"));
+      }
+      folder.saveBase64(content, name);
     }
-    std::string name = text::FormatField(xml::attribute(binary, "filename"), "");
-    if (name.empty()) {
-      name = "Externfile_" + invoiceNumber + MimeExtension(xml::attribute(binary, "mimeCode"));
-    }
-    folder.saveBase64(content, name);
+    // Each reference gets a shortcut of its own identifier and address.
+    const std::string address = xp_.text(".//cbc:URI", ref).value_or("");
+    if (!address.empty()) folder.saveShortcut(xp_.text("cbc:ID", ref).value_or(""), address);
   }
   return true;
 }

@@ -15,14 +15,17 @@ namespace belvora {
 
 // The viewer of one call: its fields live only as long as the call.
 struct clsXConverter::Impl {
-  // Reads the invoice named by the settings and shows it; false when the
-  // read failed or the invoice could not be stored. A PDF leaves the
-  // settings naming the extracted work file.
+  // Reads the invoice named by the settings and shows it. False when it
+  // cannot be read, when an attachment was lost, or when the invoice could
+  // not be stored (each reported). A PDF's work file lives as long as the
+  // settings.
   static bool Aufruf(reader::ReaderSettings& settings) {
     reader::ViewModel view;
     if (!reader::ReadXML(settings, view)) return false;
-    if (reader::ViewerWindow window = reader::ActiveViewerWindow()) return window(view, settings);
-    return reader::ShowConsoleView(view, settings, std::cout);
+    const reader::ViewerWindow window = reader::ActiveViewerWindow();
+    const bool kept = window ? window(view, settings)
+                             : reader::ShowConsoleView(view, settings, std::cout);
+    return kept && !settings.attachmentsLost;
   }
 };
 
@@ -41,6 +44,7 @@ bool clsXConverter::XConverter(const std::string& strFile, const std::string& st
     settings.documentsTable = tbl;
     settings.language = Sprache;
     settings.ask = bolFrage;
+    settings.maxInvoiceSize = reader::LoadMaxInvoiceSize(Sprache);
     return Impl::Aufruf(settings);
   } catch (const std::exception& e) {
     try {

@@ -8,7 +8,9 @@
 namespace belvora {
 
 // Reads one incoming invoice (CII, UBL Invoice/CreditNote, hybrid PDF),
-// shows it and stores it on request.
+// shows it and stores it on request. XConverter returns false, after a
+// message, when the invoice cannot be read, and also when it was shown but
+// an attachment could not be written to strFolder (or strFolder is missing).
 //
 // XConverter returns false when the file cannot be read or when storing it
 // failed (header, lines, allowances and file are stored as one transaction:

@@ -18,11 +18,14 @@
 #endif
 #include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <exception>
+#include <memory>
 #include <set>
 #include <stdexcept>
 
@@ -116,58 +119,101 @@ class Collector {
   std::vector<Candidate> found_;
 };
 
-// Collects decoded bytes and gives up once they pass the limit.
-class LimitedSink : public Pipeline {
+// Enough decoded bytes to see the root element behind any sensible prolog.
+constexpr std::size_t kHeadBytes = std::size_t{1} << 20;
+// Enough of the end to find the closing root tag behind trailing comments.
+constexpr std::size_t kTailBytes = 4096;
+
+// Thrown by a pipeline to stop decoding once it has seen enough.
+struct Enough {};
+
+// Keeps the first decoded bytes of a stream until they tell whether its
+// root element is an invoice's. Judged at doubling sizes, so a stream fed
+// in tiny pieces costs linear, not quadratic, time.
+class HeadProbe : public Pipeline {
  public:
-  LimitedSink(std::size_t limit, std::size_t expected)
-      : Pipeline("embedded file", nullptr), limit_(limit) {
-    data_.reserve(std::min(expected, limit));
-  }
+  HeadProbe() : Pipeline("head", nullptr) {}
   void write(unsigned char const* data, size_t len) override {
-    if (len > limit_ - std::min(limit_, data_.size())) {
-      exceeded_ = true;
-      throw std::length_error("embedded file exceeds the size limit");
-    }
-    data_.append(reinterpret_cast<const char*>(data), len);
+    head_.append(reinterpret_cast<const char*>(data), std::min(len, kHeadBytes - head_.size()));
+    if (head_.size() < next_ && head_.size() < kHeadBytes) return;
+    next_ = head_.size() * 2;
+    judge(false);
+    if (verdict_ != RootVerdict::Undecided) throw Enough{};
   }
   void finish() override {}
-  std::string take() { return std::move(data_); }
-  bool exceeded() const { return exceeded_; }
+  void judge(bool ended) {
+    verdict_ = looksLikeInvoiceStart(head_, &root_);
+    if (verdict_ == RootVerdict::Undecided && (ended || head_.size() >= kHeadBytes))
+      verdict_ = RootVerdict::Other;
+  }
+  RootVerdict verdict() const { return verdict_; }
+  const std::string& root() const { return root_; }
 
  private:
-  std::size_t limit_;
-  std::string data_;
-  bool exceeded_ = false;
+  std::string head_;
+  std::string root_;
+  std::size_t next_ = 512;
+  RootVerdict verdict_ = RootVerdict::Undecided;
 };
 
-std::size_t positiveInteger(QPDFObjectHandle dict, const char* key) {
-  if (!dict.isDictionary()) return 0;
-  QPDFObjectHandle v = dict.getKey(key);
-  if (!v.isInteger()) return 0;
-  const long long n = v.getIntValue();
-  return n > 0 ? static_cast<std::size_t>(n) : 0;
-}
-
-// The decoded size the producer recorded (/Params /Size), to reserve memory
-// at once. A hint only: never believed beyond what the stored bytes could
-// plausibly inflate to.
-std::size_t recordedSize(QPDFObjectHandle& stream) {
-  QPDFObjectHandle dict = stream.getDict();
-  const std::size_t size = positiveInteger(dict.getKey("/Params"), "/Size");
-  const std::size_t stored = positiveInteger(dict, "/Length");
-  return std::min(size, stored * 64 + (std::size_t{1} << 20));
-}
-
-std::optional<std::string> decode(QPDFObjectHandle& stream, std::size_t maxFileSize) {
-  LimitedSink sink(maxFileSize, recordedSize(stream));
-  bool ok = false;
-  try {
-    ok = stream.pipeStreamData(&sink, nullptr, 0, qpdf_dl_generalized, true, false);
-  } catch (const std::exception&) {
-    ok = false;
+// Passes decoded bytes on to the sink up to the limit, keeping the last few
+// to check the closing tag. The PDF library catches what a pipeline throws,
+// so the reasons are kept here and raised again by the caller.
+class LimitedCopy : public Pipeline {
+ public:
+  LimitedCopy(InvoiceSink& sink, std::size_t limit)
+      : Pipeline("invoice", nullptr), sink_(sink), limit_(limit) {}
+  void write(unsigned char const* data, size_t len) override {
+    if (len > limit_ - written_) {
+      exceeded_ = true;
+      throw Enough{};
+    }
+    std::string_view bytes(reinterpret_cast<const char*>(data), len);
+    try {
+      sink_.write(bytes);
+    } catch (...) {
+      error_ = std::current_exception();
+      throw;
+    }
+    written_ += len;
+    tail_.append(bytes.substr(bytes.size() - std::min(bytes.size(), kTailBytes)));
+    if (tail_.size() > 2 * kTailBytes) tail_.erase(0, tail_.size() - kTailBytes);
   }
-  if (!ok || sink.exceeded()) return std::nullopt;
-  return sink.take();
+  void finish() override {}
+  bool exceeded() const { return exceeded_; }
+  void rethrow() const {
+    if (error_) std::rethrow_exception(error_);
+  }
+  bool closes(const std::string& root) const {
+    const std::size_t at = tail_.rfind("</" + root);
+    return at != std::string::npos && tail_.find('>', at) != std::string::npos;
+  }
+
+ private:
+  InvoiceSink& sink_;
+  std::size_t limit_;
+  std::size_t written_ = 0;
+  std::string tail_;
+  bool exceeded_ = false;
+  std::exception_ptr error_;
+};
+
+// Decodes a stream into the pipeline; false when decoding failed or the
+// pipeline stopped it.
+bool pipe(QPDFObjectHandle& stream, Pipeline& pipeline) {
+  try {
+    return stream.pipeStreamData(&pipeline, nullptr, 0, qpdf_dl_generalized, true, false);
+  } catch (const Enough&) {
+    return false;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+// The PDF library's own words, without the name it gives the input.
+std::string reasonOf(const std::exception& e) {
+  if (const auto* qe = dynamic_cast<const QPDFExc*>(&e)) return qe->getMessageDetail();
+  return e.what();
 }
 
 std::unique_ptr<QPDF> openPdf(std::string_view bytes) {
@@ -177,7 +223,7 @@ std::unique_ptr<QPDF> openPdf(std::string_view bytes) {
   try {
     pdf->processMemoryFile("invoice PDF", bytes.data(), bytes.size());
   } catch (const std::exception& e) {
-    throw std::runtime_error(std::string("cannot open the PDF: ") + e.what());
+    throw Unreadable(reasonOf(e));
   }
   return pdf;
 }
@@ -186,7 +232,7 @@ std::vector<Candidate> candidates(QPDF& pdf) {
   try {
     return Collector(pdf).collect();
   } catch (const std::exception& e) {
-    throw std::runtime_error(std::string("cannot read the PDF: ") + e.what());
+    throw Unreadable(reasonOf(e));
   }
 }
 
@@ -202,52 +248,100 @@ std::vector<std::string> embeddedFileNames(std::string_view pdfBytes) {
   return names;
 }
 
-std::optional<EmbeddedFile> findInvoiceXml(std::string_view pdfBytes, std::size_t maxFileSize) {
+SizeLimitExceeded::SizeLimitExceeded(std::string name, std::size_t limit)
+    : std::runtime_error("embedded file '" + name + "' exceeds the size limit"),
+      name_(std::move(name)),
+      limit_(limit) {}
+
+std::optional<std::string> writeInvoiceXml(std::string_view pdfBytes, InvoiceSink& sink,
+                                           std::size_t maxFileSize) {
   auto pdf = openPdf(pdfBytes);
   std::vector<Candidate> all = candidates(*pdf);
 
-  // Decoded content per candidate, so that no stream is decoded twice.
-  std::vector<std::optional<std::optional<std::string>>> cache(all.size());
-  auto contentOf = [&](std::size_t i) -> std::optional<std::string>& {
-    if (!cache[i]) cache[i] = decode(all[i].stream, maxFileSize);
-    return *cache[i];
-  };
-  auto accept = [&](std::size_t i) -> std::optional<EmbeddedFile> {
-    auto& content = contentOf(i);
-    if (content && looksLikeInvoiceXml(*content)) {
-      return EmbeddedFile{all[i].name, std::move(*content)};
+  // Each candidate's head is decoded at most once; a whole decode that
+  // failed is not tried again.
+  std::vector<std::unique_ptr<HeadProbe>> heads(all.size());
+  std::vector<bool> failed(all.size(), false);
+  auto take = [&](std::size_t i) {
+    if (failed[i]) return false;
+    if (!heads[i]) {
+      heads[i] = std::make_unique<HeadProbe>();
+      if (pipe(all[i].stream, *heads[i]) || heads[i]->verdict() == RootVerdict::Undecided)
+        heads[i]->judge(true);
     }
-    return std::nullopt;
+    if (heads[i]->verdict() != RootVerdict::Invoice) return false;
+    sink.clear();
+    LimitedCopy copy(sink, maxFileSize);
+    const bool decoded = pipe(all[i].stream, copy);
+    copy.rethrow();
+    if (copy.exceeded()) {
+      sink.clear();
+      throw SizeLimitExceeded(all[i].name, maxFileSize);
+    }
+    if (decoded && copy.closes(heads[i]->root())) return true;
+    failed[i] = true;
+    sink.clear();
+    return false;
   };
 
   for (std::string_view preferred : kPreferredNames) {
     for (std::size_t i = 0; i < all.size(); ++i) {
-      if (ascii::Lower(all[i].name) != preferred) continue;
-      if (auto hit = accept(i)) return hit;
+      if (ascii::Lower(all[i].name) == preferred && take(i)) return all[i].name;
     }
   }
   for (std::size_t i = 0; i < all.size(); ++i) {
-    if (auto hit = accept(i)) return hit;
+    if (take(i)) return all[i].name;
   }
   return std::nullopt;
 }
 
-bool looksLikeInvoiceXml(std::string_view xml) {
+std::optional<EmbeddedFile> findInvoiceXml(std::string_view pdfBytes, std::size_t maxFileSize) {
+  struct Memory : InvoiceSink {
+    std::string data;
+    void write(std::string_view bytes) override { data.append(bytes); }
+    void clear() override { data.clear(); }
+  } memory;
+  auto name = writeInvoiceXml(pdfBytes, memory, maxFileSize);
+  if (!name) return std::nullopt;
+  return EmbeddedFile{*name, std::move(memory.data)};
+}
+
+namespace {
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// True when text is a proper prefix of what: more bytes might complete it.
+bool mightBecome(std::string_view text, std::string_view what) {
+  return text.size() < what.size() && what.substr(0, text.size()) == text;
+}
+
+struct Namespaces {
+  std::string_view element;  // the namespace of the root element's prefix
+  bool found = false;
+};
+
+}  // namespace
+
+RootVerdict looksLikeInvoiceStart(std::string_view xml, std::string* rootName) {
   std::size_t pos = 0;
-  if (xml.substr(0, 3) == "\xEF\xBB\xBF") pos = 3;
+  if (mightBecome(xml, "\xEF\xBB\xBF")) return RootVerdict::Undecided;
+  if (startsWith(xml, "\xEF\xBB\xBF")) pos = 3;
   // Skip the prolog: declaration, processing instructions, comments, doctype.
   for (;;) {
-    while (pos < xml.size() && std::isspace(static_cast<unsigned char>(xml[pos]))) ++pos;
-    if (pos >= xml.size() || xml[pos] != '<') return false;
+    while (pos < xml.size() && isSpace(xml[pos])) ++pos;
+    if (pos >= xml.size()) return RootVerdict::Undecided;
+    if (xml[pos] != '<') return RootVerdict::Other;
     std::string_view rest = xml.substr(pos);
+    if (rest.size() < 4 && (mightBecome(rest, "<!--") || rest == "<"))
+      return RootVerdict::Undecided;
     std::size_t end;
     if (startsWith(rest, "<?")) {
       end = rest.find("?>");
-      if (end == std::string_view::npos) return false;
+      if (end == std::string_view::npos) return RootVerdict::Undecided;
       pos += end + 2;
     } else if (startsWith(rest, "<!--")) {
       end = rest.find("-->");
-      if (end == std::string_view::npos) return false;
+      if (end == std::string_view::npos) return RootVerdict::Undecided;
       pos += end + 3;
     } else if (startsWith(rest, "<!")) {
       // A doctype's internal subset holds '>' of its own: skip past its ']'.
@@ -257,37 +351,68 @@ bool looksLikeInvoiceXml(std::string_view xml) {
         std::size_t close = rest.find(']', bracket);
         end = close == std::string_view::npos ? close : rest.find('>', close);
       }
-      if (end == std::string_view::npos) return false;
+      if (end == std::string_view::npos) return RootVerdict::Undecided;
       pos += end + 1;
     } else {
       break;
     }
   }
-  std::string_view start = xml.substr(pos);
-  std::size_t tagEnd = start.find('>');
-  if (tagEnd == std::string_view::npos) return false;
-  start = start.substr(0, tagEnd);
-  std::size_t nameEnd = start.find_first_of(" \t\r\n/", 1);
-  std::string_view name =
-      start.substr(1, nameEnd == std::string_view::npos ? nameEnd : nameEnd - 1);
-  std::size_t colon = name.find(':');
-  std::string_view local = colon == std::string_view::npos ? name : name.substr(colon + 1);
-
-  auto declares = [&](std::string_view ns) { return start.find(ns) != std::string_view::npos; };
+  // The root's start tag: its name, then attributes up to '>' or "/>".
+  std::size_t at = pos + 1;
+  const std::size_t nameStart = at;
+  while (at < xml.size() && !isSpace(xml[at]) && xml[at] != '>' && xml[at] != '/') ++at;
+  if (at >= xml.size()) return RootVerdict::Undecided;
+  const std::string_view name = xml.substr(nameStart, at - nameStart);
+  const std::size_t colon = name.find(':');
+  const std::string_view prefix =
+      colon == std::string_view::npos ? std::string_view() : name.substr(0, colon);
+  const std::string_view local = colon == std::string_view::npos ? name : name.substr(colon + 1);
+  const std::string wanted = prefix.empty() ? "xmlns" : "xmlns:" + std::string(prefix);
+  Namespaces ns;
+  for (;;) {
+    while (at < xml.size() && isSpace(xml[at])) ++at;
+    if (at >= xml.size()) return RootVerdict::Undecided;
+    if (xml[at] == '>' || xml[at] == '/') break;
+    const std::size_t attrStart = at;
+    while (at < xml.size() && xml[at] != '=' && !isSpace(xml[at]) && xml[at] != '>') ++at;
+    const std::string_view attr = xml.substr(attrStart, at - attrStart);
+    while (at < xml.size() && isSpace(xml[at])) ++at;
+    if (at >= xml.size()) return RootVerdict::Undecided;
+    if (xml[at] != '=') return RootVerdict::Other;
+    ++at;
+    while (at < xml.size() && isSpace(xml[at])) ++at;
+    if (at >= xml.size()) return RootVerdict::Undecided;
+    const char quote = xml[at];
+    if (quote != '"' && quote != '\'') return RootVerdict::Other;
+    const std::size_t close = xml.find(quote, at + 1);
+    if (close == std::string_view::npos) return RootVerdict::Undecided;
+    if (attr == wanted) {
+      ns.element = xml.substr(at + 1, close - at - 1);
+      ns.found = true;
+    }
+    at = close + 1;
+  }
+  if (rootName != nullptr) *rootName = std::string(name);
+  if (!ns.found) return RootVerdict::Other;
   bool invoice = false;
   if (local == "CrossIndustryInvoice")
-    invoice = declares("urn:un:unece:uncefact:data:standard:CrossIndustryInvoice:100");
+    invoice = ns.element == "urn:un:unece:uncefact:data:standard:CrossIndustryInvoice:100";
   else if (local == "CrossIndustryDocument")
-    invoice = declares("urn:ferd:");
+    invoice = startsWith(ns.element, "urn:ferd:");
   else if (local == "Invoice")
-    invoice = declares("urn:oasis:names:specification:ubl:schema:xsd:Invoice-2");
+    invoice = ns.element == "urn:oasis:names:specification:ubl:schema:xsd:Invoice-2";
   else if (local == "CreditNote")
-    invoice = declares("urn:oasis:names:specification:ubl:schema:xsd:CreditNote-2");
-  if (!invoice) return false;
+    invoice = ns.element == "urn:oasis:names:specification:ubl:schema:xsd:CreditNote-2";
+  return invoice ? RootVerdict::Invoice : RootVerdict::Other;
+}
+
+bool looksLikeInvoiceXml(std::string_view xml) {
+  std::string root;
+  if (looksLikeInvoiceStart(xml, &root) != RootVerdict::Invoice) return false;
   // A cut-off stream lacks the closing root tag.
-  std::string closing = "</" + std::string(name);
-  std::size_t close = xml.rfind(closing);
-  return close != std::string_view::npos && close > pos;
+  const std::size_t close = xml.rfind("</" + root);
+  return close != std::string_view::npos && xml.find('>', close) != std::string_view::npos &&
+         close > xml.find("<" + root);
 }
 
 std::optional<std::string> scanInvoiceXml(std::string_view bytes) {

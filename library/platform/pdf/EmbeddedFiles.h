@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,29 +15,72 @@ struct EmbeddedFile {
   std::string data;
 };
 
-// Upper bound for one decoded embedded file; protects against streams that
-// inflate to far more than any invoice (compression bombs).
-inline constexpr std::size_t kDefaultMaxFileSize = std::size_t{1} << 30;
+// Upper bound for the decoded invoice: protects against streams that
+// inflate to far more than any invoice (decompression bombs).
+inline constexpr std::size_t kDefaultMaxFileSize = std::size_t{256} << 20;
+
+// The bytes cannot be read as a PDF, even after repair. what() is the PDF
+// library's own reason.
+class Unreadable : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The chosen invoice decodes to more than the limit.
+class SizeLimitExceeded : public std::runtime_error {
+ public:
+  SizeLimitExceeded(std::string name, std::size_t limit);
+  const std::string& name() const { return name_; }
+  std::size_t limit() const { return limit_; }
+
+ private:
+  std::string name_;
+  std::size_t limit_;
+};
+
+// Receives the decoded invoice piece by piece.
+class InvoiceSink {
+ public:
+  virtual ~InvoiceSink() = default;
+  virtual void write(std::string_view bytes) = 0;
+  // Forgets what was written: the candidate turned out not to be whole.
+  virtual void clear() = 0;
+};
 
 // The names of all embedded files in document order: the whole EmbeddedFiles
 // name tree (sorted or not, every node visited once), then the associated
 // files (/AF) of the catalogue that the tree does not hold. A damaged
-// cross-reference table is repaired. Throws std::runtime_error when the
-// bytes cannot be opened as a PDF at all.
+// cross-reference table is repaired. Throws Unreadable.
 std::vector<std::string> embeddedFileNames(std::string_view pdfBytes);
 
-// The invoice XML carried by a hybrid PDF: an embedded file named
-// factur-x.xml, zugferd-invoice.xml or xrechnung.xml (any letter case, in
-// that order of preference) whose content is an invoice, else the first
-// embedded file whose content is one. Empty when there is none; throws
-// std::runtime_error when the PDF cannot be opened at all.
+// Writes the invoice XML carried by a hybrid PDF to the sink and returns
+// the embedded file's name; nullopt (sink empty) when there is none.
+// Candidates are judged by their first decoded bytes (a CII or UBL root
+// element, looksLikeInvoiceStart) without decoding them whole: first the
+// files named factur-x.xml, zugferd-invoice.xml, xrechnung.xml (any letter
+// case, in that order), then every file in document order. Only the chosen
+// one is decoded in full; one that fails to decode or lacks its closing
+// root tag gives way to the next. Throws Unreadable, SizeLimitExceeded when
+// the chosen invoice passes maxFileSize, and what the sink throws.
+std::optional<std::string> writeInvoiceXml(std::string_view pdfBytes, InvoiceSink& sink,
+                                           std::size_t maxFileSize = kDefaultMaxFileSize);
+
+// The same, into memory.
 std::optional<EmbeddedFile> findInvoiceXml(std::string_view pdfBytes,
                                            std::size_t maxFileSize = kDefaultMaxFileSize);
 
-// True when the text is an XML document whose root element is a CII invoice
+// What the first bytes of a document tell about its root element.
+enum class RootVerdict { Invoice, Other, Undecided };
+
+// Invoice when the root element (after the prolog) is a CII invoice
 // (CrossIndustryInvoice, or the older CrossIndustryDocument) or a UBL
-// Invoice or CreditNote, judged by the root element's name and namespace;
-// the root element must also be closed (a cut-off stream is no invoice).
+// Invoice or CreditNote in its own namespace; Undecided when the bytes end
+// before the root's start tag does. rootName receives the root's qualified
+// name.
+RootVerdict looksLikeInvoiceStart(std::string_view head, std::string* rootName = nullptr);
+
+// True when the whole text is such a document and its root is closed (a
+// cut-off stream is no invoice).
 bool looksLikeInvoiceXml(std::string_view xml);
 
 // Last resort for PDFs whose structure cannot be read: the raw bytes from

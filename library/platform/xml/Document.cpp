@@ -261,17 +261,37 @@ struct FileCloser {
   ~FileCloser() { ::close(fd); }
 };
 
-// Opens a file for reading; a missing or unreadable file or a folder is a
-// parse error without position.
+// Opens a regular file for reading; a missing or unreadable file, a folder,
+// a FIFO or a device is a parse error without position. Non-blocking, so a
+// FIFO without a writer cannot hold the open up.
 int openForReading(const std::string& path, struct stat& info) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) failFile(path, "cannot open", errno);
   if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
     const int err = S_ISDIR(info.st_mode) ? EISDIR : errno;
     ::close(fd);
     failFile(path, "cannot read", err);
   }
+  if (!S_ISREG(info.st_mode)) {
+    ::close(fd);
+    throw ParseError("'" + path + "' is not a regular file", 0, 0, "");
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return fd;
+}
+
+// UTF-32 (UCS-4) in any byte order, by its byte-order mark or by the "<"
+// that starts every document: libxml2 cannot read it and would only say
+// that the document is empty.
+bool isUtf32(std::string_view head) {
+  if (head.size() < 4) return false;
+  static constexpr std::string_view kMarks[] = {{"\0\0\xFE\xFF", 4}, {"\xFF\xFE\0\0", 4},
+                                                {"\0\0\0<", 4},      {"<\0\0\0", 4},
+                                                {"\0\0<\0", 4},      {"\0<\0\0", 4}};
+  for (std::string_view mark : kMarks) {
+    if (head.substr(0, 4) == mark) return true;
+  }
+  return false;
 }
 
 // The rest of an open file; size is what it is expected to hold.
@@ -340,6 +360,9 @@ int feedRead(void* context, char* out, int len) {
 
 }  // namespace
 
+UnsupportedEncoding::UnsupportedEncoding(std::string encoding)
+    : ParseError("Unsupported encoding " + encoding, 1, 1, ""), encoding_(std::move(encoding)) {}
+
 ParseError::ParseError(std::string reason, int line, int column, std::string lineText)
     : std::runtime_error(reason),
       reason_(std::move(reason)),
@@ -350,8 +373,10 @@ ParseError::ParseError(std::string reason, int line, int column, std::string lin
 Document Document::parseFile(const std::string& path) {
   struct stat info {};
   FileCloser file{openForReading(path, info)};
-  if (!S_ISREG(info.st_mode)) {
-    return parseMemory(readAll(file.fd, path, 0), path);
+  char head[4];
+  const ssize_t got = ::pread(file.fd, head, sizeof head, 0);
+  if (got > 0 && isUtf32(std::string_view(head, static_cast<std::size_t>(got)))) {
+    throw UnsupportedEncoding("UTF-32");
   }
   const auto size = static_cast<std::size_t>(info.st_size);
   if (size > static_cast<std::size_t>(INT_MAX)) throw ParseError("Document is too large", 0, 0, "");
@@ -395,6 +420,7 @@ Document Document::parseMemory(std::string_view bytes, const std::string& name) 
     throw ParseError("Document is too large", 0, 0, "");
   }
   if (bytes.empty()) throw ParseError("Document is empty", 1, 1, "");
+  if (isUtf32(bytes)) throw UnsupportedEncoding("UTF-32");
   ParserCtxtPtr ctxt(xmlCreateMemoryParserCtxt(bytes.data(), static_cast<int>(bytes.size())));
   if (!ctxt) throw ParseError("Out of memory", 0, 0, "");
   return parse(

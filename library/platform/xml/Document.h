@@ -37,6 +37,17 @@ class ParseError : public std::runtime_error {
   std::string lineText_;
 };
 
+// A document in an encoding the parser cannot read (UTF-32), recognised
+// before parsing.
+class UnsupportedEncoding : public ParseError {
+ public:
+  explicit UnsupportedEncoding(std::string encoding);
+  const std::string& encoding() const { return encoding_; }
+
+ private:
+  std::string encoding_;
+};
+
 struct DocDeleter {
   void operator()(xmlDoc* doc) const noexcept { xmlFreeDoc(doc); }
 };
@@ -52,7 +63,8 @@ struct ElementIndex {
 
 class Document {
  public:
-  // Both throw ParseError. name appears in libxml2's own diagnostics only.
+  // Both throw ParseError (UnsupportedEncoding for UTF-32). Only regular
+  // files are read. name appears in libxml2's own diagnostics only.
   static Document parseFile(const std::string& path);
   static Document parseMemory(std::string_view bytes, const std::string& name = "memory.xml");
 

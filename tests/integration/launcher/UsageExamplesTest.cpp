@@ -111,6 +111,9 @@ TEST_F(UsageExamples, EachPrintedExampleRunsAsPrinted) {
               HasSubstr("<ram:ID>252068</ram:ID>"));
   EXPECT_EQ(rows("tblDocuments"), documents + 1);
 
+  // The example's output folder must exist: attachments that cannot be
+  // written make the read fail.
+  std::filesystem::create_directories(dir / "tmp/IhreDokumente");
   StartRun readIn = start({examples["EINLESEN"]});
   EXPECT_EQ(readIn.status, 0) << readIn.err;
   EXPECT_EQ(rows("tblInvoice"), 1);

@@ -11,14 +11,18 @@
 
 #include "PdfTestSupport.h"
 #include "platform/pdf/EmbeddedFiles.h"
+#include "platform/sys/WorkFile.h"
 #include "reader/ExtractInvoiceXml.h"
 
 namespace fs = std::filesystem;
 using belvora::pdf::embeddedFileNames;
 using belvora::pdf::findInvoiceXml;
+using belvora::pdf::looksLikeInvoiceStart;
 using belvora::pdf::looksLikeInvoiceXml;
+using belvora::pdf::RootVerdict;
 using belvora::pdf::scanInvoiceXml;
 using belvora::reader::ExtractInvoiceXml;
+using belvora::reader::Extraction;
 using belvora::reader::IsPdfFile;
 using belvora::test::PdfBuilder;
 using belvora::test::readAll;
@@ -34,7 +38,7 @@ const std::string kUbl = readAll(kCorpus + "/en16931/ubl/ubl-tc434-example6.xml"
 const std::string kNotes =
     "<?xml version=\"1.0\"?>\n<notes xmlns=\"urn:example:notes\"><note>Tor 3</note></notes>\n";
 
-// Each test gets its own TMPDIR, so the private work folder (and zFile.xml) is its own.
+// Each test gets its own TMPDIR, so the private work folder is its own.
 class TempDirTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -56,8 +60,19 @@ class TempDirTest : public ::testing::Test {
     fs::remove_all(dir_);
   }
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
-  std::string workFile() const {
-    return (dir_ / ("belvora-" + std::to_string(::getuid())) / "zFile.xml").string();
+  fs::path workFolder() const { return dir_ / ("belvora-" + std::to_string(::getuid())); }
+
+  // Extracts into a work file of its own and reads it back before it goes.
+  struct Extracted {
+    Extraction outcome;
+    std::string reason;
+    std::string xml;
+    std::string workFile;
+  };
+  Extracted extract(const std::string& pdf, std::uint64_t maxSize = 256u << 20) {
+    belvora::sys::WorkFile work("zFile.xml");
+    auto r = ExtractInvoiceXml(pdf, work, maxSize);
+    return {r.outcome, r.reason, readAll(work.path()), work.path()};
   }
 
   fs::path dir_;
@@ -125,10 +140,9 @@ TEST_P(CorpusPdfTest, ExtractsTheInvoiceTheProducerEmbedded) {
   ASSERT_TRUE(found) << c.file;
   EXPECT_EQ(found->name, c.embedded);
 
-  std::string work;
-  ASSERT_TRUE(ExtractInvoiceXml(pdfPath, work));
-  EXPECT_EQ(work, workFile());
-  const std::string xml = readAll(work);
+  const Extracted extracted = extract(pdfPath);
+  ASSERT_EQ(extracted.outcome, Extraction::Extracted);
+  const std::string& xml = extracted.xml;
   EXPECT_EQ(xml, found->data);
   EXPECT_EQ(rootOf(xml),
             c.profile.starts_with("urn:ferd:") ? "CrossIndustryDocument" : "CrossIndustryInvoice");
@@ -230,15 +244,33 @@ TEST(FindInvoiceXml, FindsFilesReachableOnlyAsAssociatedFiles) {
   EXPECT_EQ(embeddedFileNames(both.bytes()).size(), 1u);
 }
 
-TEST(FindInvoiceXml, StreamsInflatingBeyondTheLimitAreSkipped) {
+TEST(FindInvoiceXml, AnInvoiceInflatingBeyondTheLimitIsRefused) {
   PdfBuilder b;
   std::string big = kCii;
   big.insert(big.find("<rsm:ExchangedDocument"), std::string(64 * 1024, ' '));
   b.setEmbeddedFiles(b.leaf({{"factur-x.xml", b.fileSpec("factur-x.xml", big)}}));
   const std::string bytes = b.bytes();
   EXPECT_LT(bytes.size(), 16u * 1024u);  // compressed well below the limit
-  EXPECT_FALSE(findInvoiceXml(bytes, 32 * 1024));
+  EXPECT_THROW(findInvoiceXml(bytes, 32 * 1024), belvora::pdf::SizeLimitExceeded);
   EXPECT_TRUE(findInvoiceXml(bytes, 1024 * 1024));
+}
+
+TEST(FindInvoiceXml, CandidatesAreJudgedByTheirFirstBytes) {
+  // Bombs of zeros and of blanks are passed over after their head, and so
+  // is a cut-off invoice; the whole one after them is taken.
+  PdfBuilder b;
+  const std::string zeros = belvora::test::deflateFilled("", '\0', 64u << 20);
+  const std::string blanks = belvora::test::deflateFilled("", ' ', 64u << 20);
+  const std::string cut = kCii.substr(0, kCii.size() / 2);
+  b.setEmbeddedFiles(b.leaf({{"a", b.compressedFileSpec("factur-x.xml", zeros)},
+                             {"b", b.compressedFileSpec("b.xml", blanks)},
+                             {"c", b.fileSpec("xrechnung.xml", cut)},
+                             {"d", b.fileSpec("d.xml", kCii)}}));
+  // A limit far below the bombs' size: they are never decoded whole.
+  auto found = findInvoiceXml(b.bytes(), 1u << 20);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->name, "d.xml");
+  EXPECT_EQ(found->data, kCii);
 }
 
 TEST(FindInvoiceXml, NoInvoiceAmongTheFiles) {
@@ -248,42 +280,66 @@ TEST(FindInvoiceXml, NoInvoiceAmongTheFiles) {
 }
 
 TEST(FindInvoiceXml, BytesThatAreNoPdfThrow) {
-  EXPECT_THROW(findInvoiceXml(""), std::runtime_error);
-  EXPECT_THROW(findInvoiceXml("just some words"), std::runtime_error);
+  EXPECT_THROW(findInvoiceXml(""), belvora::pdf::Unreadable);
+  EXPECT_THROW(findInvoiceXml("just some words"), belvora::pdf::Unreadable);
 }
 
 // ---- the work file -------------------------------------------------------
 
 using ExtractInvoiceXmlTest = TempDirTest;
 
-TEST_F(ExtractInvoiceXmlTest, PdfWithoutInvoiceGivesFalseAndRemovesAStaleWorkFile) {
-  std::string work;
-  ASSERT_TRUE(ExtractInvoiceXml(kData + "/content-only.pdf", work));
-  ASSERT_TRUE(fs::exists(workFile()));
-  std::string untouched = "unchanged";
-  EXPECT_FALSE(ExtractInvoiceXml(kData + "/no-invoice.pdf", untouched));
-  EXPECT_EQ(untouched, "unchanged");
-  EXPECT_FALSE(fs::exists(workFile()));
-}
-
-TEST_F(ExtractInvoiceXmlTest, WorkFolderIsPrivate) {
-  std::string work;
-  ASSERT_TRUE(ExtractInvoiceXml(kData + "/ubl-inside.pdf", work));
-  auto perms = fs::status(fs::path(work).parent_path()).permissions();
-  EXPECT_EQ(perms & (fs::perms::group_all | fs::perms::others_all), fs::perms::none);
-  EXPECT_EQ(fs::path(work).filename(), "zFile.xml");
-  EXPECT_EQ(readAll(work), kUbl);
-}
-
-TEST_F(ExtractInvoiceXmlTest, MissingEmptyAndNonPdfFilesGiveFalse) {
-  std::string work;
-  EXPECT_FALSE(ExtractInvoiceXml(path("missing.pdf"), work));
+TEST_F(ExtractInvoiceXmlTest, OutcomesOfPdfsWithoutAReadableInvoice) {
+  EXPECT_EQ(extract(kData + "/no-invoice.pdf").outcome, Extraction::NoInvoice);
+  writeAll(path("damaged.pdf"), "%PDF-1.7\n\x01\x02 trailer <<>>\n");
+  const Extracted damaged = extract(path("damaged.pdf"));
+  EXPECT_EQ(damaged.outcome, Extraction::Unreadable);
+  EXPECT_NE(damaged.reason.find("trailer"), std::string::npos) << damaged.reason;
+  // No PDF at all: the caller reads the file as it is.
   writeAll(path("empty.pdf"), "");
-  EXPECT_FALSE(ExtractInvoiceXml(path("empty.pdf"), work));
+  EXPECT_EQ(extract(path("empty.pdf")).outcome, Extraction::NotPdf);
   writeAll(path("words.pdf"), "Dies ist keine Rechnung.");
-  EXPECT_FALSE(ExtractInvoiceXml(path("words.pdf"), work));
-  EXPECT_FALSE(ExtractInvoiceXml(dir_.string(), work));
-  EXPECT_FALSE(fs::exists(workFile()));
+  EXPECT_EQ(extract(path("words.pdf")).outcome, Extraction::NotPdf);
+  EXPECT_EQ(extract(path("missing.pdf")).outcome, Extraction::Failed);
+  EXPECT_EQ(extract(dir_.string()).outcome, Extraction::Failed);
+  for (const auto& failed : {extract(kData + "/no-invoice.pdf"), damaged}) {
+    EXPECT_EQ(failed.xml, "");
+  }
+}
+
+TEST_F(ExtractInvoiceXmlTest, LimitHoldsForThePdfAndForItsInvoice) {
+  const std::string pdf = kCorpus + "/pdf/ferd-zf23__XRECHNUNG_Einfach.pdf";
+  EXPECT_EQ(extract(pdf, fs::file_size(pdf) - 1).outcome, Extraction::TooLarge);
+  EXPECT_EQ(extract(pdf, fs::file_size(pdf)).outcome, Extraction::Extracted);
+  PdfBuilder b;
+  b.setEmbeddedFiles(b.leaf({{"x", b.fileSpec("factur-x.xml", kCii)}}));
+  writeAll(path("small.pdf"), b.bytes());
+  const Extracted refused = extract(path("small.pdf"), kCii.size() - 1);
+  EXPECT_EQ(refused.outcome, Extraction::TooLarge);
+  EXPECT_EQ(refused.xml, "");
+  EXPECT_EQ(extract(path("small.pdf"), kCii.size()).xml, kCii);
+}
+
+TEST_F(ExtractInvoiceXmlTest, EveryWorkFileIsPrivateItsOwnAndGoesWithItsObject) {
+  std::string first;
+  {
+    belvora::sys::WorkFile a("zFile.xml");
+    belvora::sys::WorkFile b("zFile.xml");
+    first = a.path();
+    EXPECT_NE(a.path(), b.path());
+    EXPECT_EQ(fs::path(a.path()).filename(), "zFile.xml");
+    EXPECT_EQ(fs::path(a.path()).parent_path().parent_path(), workFolder());
+    for (const auto& folder : {workFolder(), fs::path(a.path()).parent_path()}) {
+      EXPECT_EQ(fs::status(folder).permissions() & (fs::perms::group_all | fs::perms::others_all),
+                fs::perms::none);
+    }
+    EXPECT_EQ(fs::status(a.path()).permissions() & (fs::perms::group_all | fs::perms::others_all),
+              fs::perms::none);
+    ASSERT_EQ(ExtractInvoiceXml(kData + "/ubl-inside.pdf", a, 1u << 20).outcome,
+              Extraction::Extracted);
+    EXPECT_EQ(readAll(a.path()), kUbl);
+  }
+  EXPECT_FALSE(fs::exists(first));
+  EXPECT_TRUE(fs::is_empty(workFolder()));
 }
 
 TEST_F(ExtractInvoiceXmlTest, DamagedCrossReferenceTableIsRepaired) {
@@ -295,9 +351,9 @@ TEST_F(ExtractInvoiceXmlTest, DamagedCrossReferenceTableIsRepaired) {
   auto xref = bytes.find("\nxref");
   if (xref != std::string::npos) bytes.replace(xref + 1, 4, "XXXX");
   writeAll(path("damaged.pdf"), bytes);
-  std::string work;
-  ASSERT_TRUE(ExtractInvoiceXml(path("damaged.pdf"), work));
-  EXPECT_EQ(rootOf(readAll(work)), "CrossIndustryInvoice");
+  const Extracted extracted = extract(path("damaged.pdf"));
+  ASSERT_EQ(extracted.outcome, Extraction::Extracted);
+  EXPECT_EQ(rootOf(extracted.xml), "CrossIndustryInvoice");
 }
 
 TEST_F(ExtractInvoiceXmlTest, TruncatedPdfsNeverCrashAndNeverYieldBrokenXml) {
@@ -306,11 +362,11 @@ TEST_F(ExtractInvoiceXmlTest, TruncatedPdfsNeverCrashAndNeverYieldBrokenXml) {
     const std::string bytes = readAll(kCorpus + "/pdf/" + name);
     for (size_t cut : {size_t{10}, bytes.size() / 4, bytes.size() / 2, bytes.size() - 200}) {
       writeAll(path("cut.pdf"), bytes.substr(0, cut));
-      std::string work;
-      if (ExtractInvoiceXml(path("cut.pdf"), work)) {
-        EXPECT_EQ(rootOf(readAll(work)), "CrossIndustryInvoice") << name << " cut at " << cut;
+      const Extracted extracted = extract(path("cut.pdf"));
+      if (extracted.outcome == Extraction::Extracted) {
+        EXPECT_EQ(rootOf(extracted.xml), "CrossIndustryInvoice") << name << " cut at " << cut;
       } else {
-        EXPECT_FALSE(fs::exists(workFile()));
+        EXPECT_EQ(extracted.xml, "");
       }
     }
   }
@@ -320,10 +376,8 @@ TEST_F(ExtractInvoiceXmlTest, UnreadableStructureFallsBackToTheByteScan) {
   // PDF header, no objects: qpdf gives up, the readable invoice is still found.
   std::string cii = kCii;
   writeAll(path("raw.pdf"), "%PDF-1.4\n%garbage\n" + cii + "\n%%EOF\n");
-  std::string work;
-  ASSERT_TRUE(ExtractInvoiceXml(path("raw.pdf"), work));
   std::string expected = cii.substr(0, cii.find("</rsm:CrossIndustryInvoice>") + 27) + "\r\n";
-  EXPECT_EQ(readAll(work), expected);
+  EXPECT_EQ(extract(path("raw.pdf")).xml, expected);
 }
 
 // ---- recognising PDFs ----------------------------------------------------
@@ -377,6 +431,22 @@ TEST(LooksLikeInvoiceXml, JudgesRootElementAndNamespace) {
       {"", false},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(looksLikeInvoiceXml(text), expected) << text;
+  // Judged from the first bytes alone: undecided until the root's start tag is whole.
+  const std::map<std::string, RootVerdict> heads = {
+      {"", RootVerdict::Undecided},
+      {"\xEF\xBB", RootVerdict::Undecided},
+      {"<?xml version=\"1.0\"", RootVerdict::Undecided},
+      {"<!-- a long comment", RootVerdict::Undecided},
+      {"<rsm:CrossIndustryInvoice " + cii.substr(0, 20), RootVerdict::Undecided},
+      {"<rsm:CrossIndustryInvoice " + cii + ">", RootVerdict::Invoice},
+      {"<rsm:CrossIndustryInvoice xmlns:rsm='x' xmlns:a=\"" + cii + "\">", RootVerdict::Other},
+      {"<Invoice xmlns:x=\"urn:oasis:names:specification:ubl:schema:xsd:Invoice-2\">",
+       RootVerdict::Other},
+      {std::string(1000, '\0'), RootVerdict::Other},
+      {"   plain text", RootVerdict::Other},
+  };
+  for (const auto& [head, expected] : heads)
+    EXPECT_EQ(looksLikeInvoiceStart(head), expected) << head;
   EXPECT_TRUE(looksLikeInvoiceXml(kCii));
   EXPECT_TRUE(looksLikeInvoiceXml(kUbl));
   EXPECT_FALSE(looksLikeInvoiceXml(kNotes));

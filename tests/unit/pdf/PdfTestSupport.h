@@ -4,10 +4,13 @@
 #ifndef POINTERHOLDER_TRANSITION
 #define POINTERHOLDER_TRANSITION 4
 #endif
+#include <qpdf/Pl_Buffer.hh>
+#include <qpdf/Pl_Flate.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFWriter.hh>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -17,7 +20,9 @@
 
 namespace belvora::test {
 
-inline std::string readAll(const std::string& path) {
+// Takes a path (not a string) so that it never clashes with the integration
+// tests' readAll when both headers are included.
+inline std::string readAll(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream s;
   s << in.rdbuf();
@@ -27,6 +32,29 @@ inline std::string readAll(const std::string& path) {
 inline void writeAll(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << bytes;
+}
+
+// Flate-compressed head + `fill` bytes of `filler` + tail, produced in
+// pieces: a gigabyte of zeros compresses to about a megabyte (a
+// decompression bomb) without ever being held in memory.
+inline std::string deflateFilled(const std::string& head, char filler, std::size_t fill,
+                                 const std::string& tail = {}) {
+  Pl_Buffer buffer("compressed");
+  Pl_Flate flate("deflate", &buffer, Pl_Flate::a_deflate);
+  auto put = [&flate](const std::string& s) {
+    flate.write(reinterpret_cast<const unsigned char*>(s.data()), s.size());
+  };
+  put(head);
+  const std::string block(std::size_t{1} << 20, filler);
+  for (std::size_t left = fill; left > 0;) {
+    const std::size_t n = std::min(left, block.size());
+    flate.write(reinterpret_cast<const unsigned char*>(block.data()), n);
+    left -= n;
+  }
+  put(tail);
+  flate.finish();
+  auto b = buffer.getBufferSharedPointer();
+  return std::string(reinterpret_cast<const char*>(b->getBuffer()), b->getSize());
 }
 
 // Builds PDFs with embedded files in shapes that real producers use (and
@@ -52,6 +80,16 @@ class PdfBuilder {
     fileSpec.replaceKey("/UF", QPDFObjectHandle::newUnicodeString(name));
     fileSpec.replaceKey("/EF", ef);
     return pdf_.makeIndirectObject(fileSpec);
+  }
+
+  // A file specification whose stream holds already Flate-compressed bytes,
+  // written as they are.
+  QPDFObjectHandle compressedFileSpec(const std::string& name, const std::string& compressed) {
+    QPDFObjectHandle spec = fileSpec(name, "");
+    QPDFObjectHandle stream = spec.getKey("/EF").getKey("/F");
+    stream.replaceStreamData(compressed, QPDFObjectHandle::newName("/FlateDecode"),
+                             QPDFObjectHandle::newNull());
+    return spec;
   }
 
   // A name tree leaf holding the pairs in the order given (sorted or not).
@@ -86,6 +124,8 @@ class PdfBuilder {
     QPDFWriter w(pdf_);
     w.setOutputMemory();
     w.setCompressStreams(true);
+    // Compressed streams are copied, never decoded: bombs stay small.
+    w.setDecodeLevel(qpdf_dl_none);
     w.write();
     auto buffer = w.getBufferSharedPointer();
     return std::string(reinterpret_cast<const char*>(buffer->getBuffer()), buffer->getSize());

@@ -1,22 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include <set>
+
+#include "fakes/FakeInteraction.h"
 #include "reader/AttachmentFiles.h"
+#include "reader/ReaderCommon.h"
 
 namespace fs = std::filesystem;
 using namespace belvora::reader;
 
 namespace {
-
-std::string slurp(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 class AttachmentFilesTest : public ::testing::Test {
  protected:
@@ -75,26 +70,65 @@ TEST(ReaderBase64, DecodesWithLineBreaksAndRefusesEverythingElse) {
   }
 }
 
-TEST_F(AttachmentFilesTest, SaveBase64ReplacesAnExistingFileAndKeepsItOnFailure) {
-  const fs::path target = dir_ / "Anhang.pdf";
-  std::ofstream(target) << "alt";
-  EXPECT_FALSE(SaveBase64ToFile("kein base64!", target.string()));
-  EXPECT_EQ(slurp(target), "alt");
-  EXPECT_TRUE(SaveBase64ToFile("JVBERi0xLjQK", target.string()));
-  EXPECT_EQ(slurp(target), "%PDF-1.4\n");
-  EXPECT_FALSE(SaveBase64ToFile("JVBERi0xLjQK", (dir_ / "missing" / "x.pdf").string()));
+TEST(ReaderFitName, ShortensKeepingExtensionSuffixAndWholeCharacters) {
+  struct Case {
+    std::string name;
+    std::size_t max;
+    int number;
+    std::string expected;
+  } cases[] = {
+      {"Anhang.pdf", 255, 1, "Anhang.pdf"},
+      {"Anhang.pdf", 255, 2, "Anhang_2.pdf"},
+      {"Anhang", 255, 12, "Anhang_12"},
+      {"archiv.tar.gz", 255, 3, "archiv.tar_3.gz"},
+      {".profile", 255, 2, ".profile_2"},
+      {"Anhang.pdf", 8, 1, "Anha.pdf"},
+      {"Anhang.pdf", 8, 2, "An_2.pdf"},
+      {"Größe.pdf", 9, 1, "Grö.pdf"},  // "ß" is two bytes: not cut in half
+      // An ending of more than 16 bytes is no extension.
+      {"x.eine-sehr-lange-endung", 12, 2, "x.eine-seh_2"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FitName(c.name, c.max, c.number), c.expected) << c.name << " " << c.number;
+    EXPECT_LE(FitName(c.name, c.max, c.number).size(), c.max);
+  }
+  // Every number gives a name of its own, however long the original.
+  const std::string longName = std::string(300, 'a') + ".pdf";
+  std::set<std::string> names;
+  for (int n = 1; n <= 1000; ++n) names.insert(FitName(longName, 255, n));
+  EXPECT_EQ(names.size(), 1000u);
 }
 
-TEST_F(AttachmentFilesTest, UrlShortcutNameAndContent) {
-  const std::string path =
-      CreateUrlShortcut(dir_.string(), "Katalog", "https://example.com/katalog.pdf");
-  EXPECT_EQ(path, (dir_ / "Reference to Katalog.url").string());
-  EXPECT_EQ(slurp(path), "[InternetShortcut]\r\nURL=https://example.com/katalog.pdf\r\n");
-  // A name with directories stays in the folder; a target cannot add lines.
-  const std::string hostile =
-      CreateUrlShortcut(dir_.string(), "../../x", "https://a.example/\r\nIconFile=/etc/passwd");
-  EXPECT_EQ(hostile, (dir_ / "Reference to x.url").string());
-  EXPECT_EQ(slurp(hostile), "[InternetShortcut]\r\nURL=https://a.example/IconFile=/etc/passwd\r\n");
-  EXPECT_THROW(CreateUrlShortcut((dir_ / "missing").string(), "K", "https://a.example/"),
-               std::system_error);
+TEST(ReaderShortcut, OnlyWebAddressesAndNoExtraLines) {
+  for (const char* web : {"http://a.example/", "https://a.example/x?y", "HTTPS://A.EXAMPLE"}) {
+    EXPECT_TRUE(IsWebAddress(web)) << web;
+  }
+  for (const char* other : {"file:///etc/passwd", "javascript:alert(1)", "ftp://a.example/",
+                            "smb://server/share", "a.example/http://", "", "https:/a"}) {
+    EXPECT_FALSE(IsWebAddress(other)) << other;
+  }
+  EXPECT_EQ(ShortcutName("Katalog"), "Reference to Katalog.url");
+  EXPECT_EQ(ShortcutName("../../x"), "Reference to x.url");
+  EXPECT_EQ(ShortcutText("https://a.example/\r\nIconFile=/etc/passwd"),
+            "[InternetShortcut]\r\nURL=https://a.example/IconFile=/etc/passwd\r\n");
+}
+
+TEST_F(AttachmentFilesTest, FolderThatCannotBeWrittenLosesEveryAttachmentWithTheReason) {
+  AttachmentFolder folder((dir_ / "missing").string(), "GB");
+  EXPECT_FALSE(folder.saveBase64("SGFsbG8=", "a.pdf"));
+  EXPECT_FALSE(folder.saveShortcut("K", "https://a.example/"));
+  EXPECT_FALSE(folder.saveBase64("SGFsbG8=", ".."));
+  EXPECT_FALSE(folder.saveShortcut("", "mailto:a@example.com"));
+  EXPECT_EQ(folder.saved(), 0u);
+  belvora::test::ScopedFakeInteraction fake;
+  folder.report();
+  ASSERT_EQ(fake->messages().size(), 1u);
+  EXPECT_EQ(fake->messages()[0].text, "These attachments were not saved in " +
+                                          (dir_ / "missing").string() +
+                                          ":\r\na.pdf: No such file or directory\r\n"
+                                          "Reference to K.url: No such file or directory\r\n"
+                                          "..: no usable file name\r\n"
+                                          "(no name): the address mailto:a@example.com is not "
+                                          "linked (only http and https)");
+  EXPECT_TRUE(fs::is_empty(dir_));
 }

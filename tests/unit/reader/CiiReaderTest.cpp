@@ -245,7 +245,7 @@ TEST_F(CiiReader, AttachmentsShortcutsAndTheExportFolderQuestion) {
   EXPECT_EQ(fake_->calls[0].icon, ui::Icon::Question);
 }
 
-TEST_F(CiiReader, TwoAttachmentsOfTheSameNameAreBothKept) {
+TEST_F(CiiReader, TwoAttachmentsOfTheSameNameAndAnEarlierFileAreAllKept) {
   const std::string first =
       "<ram:AttachmentBinaryObject "
       "mimeCode=\"application/pdf\">SGFsbG8=</ram:AttachmentBinaryObject>";
@@ -257,9 +257,12 @@ TEST_F(CiiReader, TwoAttachmentsOfTheSameNameAreBothKept) {
       "re.xml",
       Cii(kDocument, "", std::string(kAgreement) + reference("A", first) + reference("B", second),
           kSettlement))));
-  EXPECT_EQ(outputFiles(), (std::vector<std::string>{"Externfile.pdf", "Externfile_2.pdf"}));
-  EXPECT_EQ(slurp(out_ / "Externfile.pdf"), "Hallo");
-  EXPECT_EQ(slurp(out_ / "Externfile_2.pdf"), "Welt");
+  // The earlier file stays; both attachments go under the next free names.
+  EXPECT_EQ(outputFiles(),
+            (std::vector<std::string>{"Externfile.pdf", "Externfile_2.pdf", "Externfile_3.pdf"}));
+  EXPECT_EQ(slurp(out_ / "Externfile.pdf"), "from an earlier read");
+  EXPECT_EQ(slurp(out_ / "Externfile_2.pdf"), "Hallo");
+  EXPECT_EQ(slurp(out_ / "Externfile_3.pdf"), "Welt");
 }
 
 TEST_F(CiiReader, AnsweredYesOpensTheFolderWithXdgOpen) {

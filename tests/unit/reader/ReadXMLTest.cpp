@@ -21,31 +21,6 @@ const char* kMinimalCii = R"(<rsm:CrossIndustryInvoice
 
 }  // namespace
 
-TEST_F(ReadXMLTest, SyntaxComesFromTheNamespacesOfTheElements) {
-  struct Case {
-    const char* xml;
-    int syntax;
-  } cases[] = {
-      {kMinimalCii, SyntaxCII},
-      {"<Invoice xmlns='urn:oasis:names:specification:ubl:schema:xsd:Invoice-2'/>", SyntaxPeppol},
-      {"<CreditNote xmlns='urn:oasis:names:specification:ubl:schema:xsd:CreditNote-2' "
-       "xmlns:cac='urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-2'>"
-       "<cac:LegalMonetaryTotal/></CreditNote>",
-       SyntaxUBL},
-      // An Invoice element anywhere wins over the aggregate components.
-      {"<x xmlns:cac='urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-2'>"
-       "<cac:A/><i:Invoice xmlns:i='urn:oasis:names:specification:ubl:schema:xsd:Invoice-2'/></x>",
-       SyntaxPeppol},
-      {"<rsm:CrossIndustryDocument xmlns:rsm='urn:ferd:CrossIndustryDocument:invoice:1p0'/>",
-       SyntaxNone},
-      {"<root/>", SyntaxNone},
-  };
-  for (const auto& c : cases) {
-    const auto doc = xml::Document::parseMemory(c.xml);
-    EXPECT_EQ(TypeOfXML(doc), c.syntax) << c.xml;
-  }
-}
-
 TEST_F(ReadXMLTest, DocumentInNeitherSyntaxShowsTheClearedFields) {
   view_.txtRechnungdaten[InvoiceNumber] = "alt";
   view_.lvTable.addRow("alt");
@@ -98,12 +73,25 @@ TEST_F(ReadXMLTest, EmptyOutputFolderWritesNothingAndAsksNothing) {
 TEST_F(ReadXMLTest, MissingOutputFolderIsReportedAndTheReadSucceeds) {
   settings_.outputFolder = (dir_ / "gibt-es-nicht").string();
   ASSERT_TRUE(read(write("re.xml", kMinimalCii), "DE"));
-  ASSERT_EQ(fake_->calls.size(), 1u);
+  ASSERT_EQ(fake_->calls.size(), 2u);
   EXPECT_EQ(fake_->calls[0].kind, "message");
   EXPECT_EQ(fake_->calls[0].title, "Note");
   EXPECT_EQ(fake_->calls[0].text, "This output folder does not exist!");
   EXPECT_EQ(fake_->calls[0].icon, ui::Icon::Information);
+  // The shortcut the document asks for is lost, and said to be.
+  EXPECT_EQ(fake_->calls[1].text, "Diese Anhänge wurden nicht in " + settings_.outputFolder +
+                                      " gespeichert:\r\nReference to K.url: No such file or "
+                                      "directory");
+  EXPECT_TRUE(settings_.attachmentsLost);
   EXPECT_FALSE(fs::exists(dir_ / "gibt-es-nicht"));
+
+  // Without attachments nothing is lost: the note alone.
+  fake_->calls.clear();
+  ASSERT_TRUE(
+      read(write("ohne.xml", belvora::test::Cii("<ram:ID>RE-2</ram:ID>", "", "", "")), "DE"));
+  ASSERT_EQ(fake_->calls.size(), 1u);
+  EXPECT_EQ(fake_->calls[0].text, "This output folder does not exist!");
+  EXPECT_FALSE(settings_.attachmentsLost);
 }
 
 TEST_F(ReadXMLTest, HybridPdfIsReadThroughTheWorkFileWhateverTheCaseOfItsEnding) {

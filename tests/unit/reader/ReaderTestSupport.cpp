@@ -1,5 +1,7 @@
 #include "ReaderTestSupport.h"
 
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -50,6 +52,21 @@ bool ReaderTest::read(const std::string& path, const std::string& language) {
   settings_.invoiceFile = path;
   settings_.language = language;
   return reader::ReadXML(settings_, view_);
+}
+
+bool ReaderTest::readEnds(const std::string& path, int seconds) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    read(path);
+    ::_exit(0);
+  }
+  for (int i = 0; i < seconds * 20; ++i) {
+    if (::waitpid(pid, nullptr, WNOHANG) == pid) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, nullptr, 0);
+  return false;
 }
 
 std::vector<std::string> ReaderTest::outputFiles() const {

@@ -24,6 +24,9 @@ class ReaderTest : public ::testing::Test {
   std::string write(const std::string& name, const std::string& text);
   // Reads the file through ReadXML with the scratch output folder.
   bool read(const std::string& path, const std::string& language = "GB");
+  // The same read in a child process, killed after `seconds`: a read that
+  // never ends fails a test instead of hanging it. True when it ended.
+  bool readEnds(const std::string& path, int seconds);
   // Names of the files in the output folder, sorted.
   std::vector<std::string> outputFiles() const;
   // What the fake xdg-open was asked to open (waits up to two seconds).

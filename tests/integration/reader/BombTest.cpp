@@ -1,0 +1,70 @@
+// Decompression bombs through Start: peak memory measured in the child,
+// an invoice larger than the limit refused without leftovers.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include "StartChild.h"
+
+using belvora::test::ChildRun;
+using belvora::test::ciiHead;
+using belvora::test::ciiTail;
+using belvora::test::Json;
+using belvora::test::kMB;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+namespace fs = std::filesystem;
+
+namespace {
+const std::string kCorpus = BELVORA_CORPUS_DIR;
+class Bombs : public belvora::test::StartChild {};
+}  // namespace
+
+TEST_F(Bombs, PdfOfBombsStaysSmallInMemoryAndItsInvoiceIsRead) {
+  // 20 MB of embedded files that inflate to about 20 GB, one of them under
+  // a preferred name, and after them a small invoice.
+  const std::string bomb = belvora::test::deflateFilled("", '\0', 1000 * kMB);
+  belvora::test::PdfBuilder b;
+  std::vector<std::pair<std::string, QPDFObjectHandle>> files;
+  files.push_back({"factur-x.xml", b.compressedFileSpec("factur-x.xml", bomb)});
+  for (int i = 0; files.size() * bomb.size() < 20 * kMB; ++i) {
+    const std::string name = "anlage-" + std::to_string(i) + ".bin";
+    files.push_back({name, b.compressedFileSpec(name, bomb)});
+  }
+  files.push_back({"zz-rechnung.xml", b.fileSpec("zz-rechnung.xml", ciiHead() + ciiTail())});
+  b.setEmbeddedFiles(b.leaf(files));
+  const std::string pdf = dir / "bombs.pdf";
+  belvora::test::writeAll(pdf, b.bytes());
+  ASSERT_GE(fs::file_size(pdf), 20 * kMB);
+
+  const auto begin = std::chrono::steady_clock::now();
+  const ChildRun r = start(read(pdf));
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Json::parse(r.out)["fields"]["InvoiceNumber"].str(), "TOSL110");
+  EXPECT_LT(r.peakKB, 300 * 1024) << "peak memory " << r.peakKB / 1024 << " MB";
+  std::cout << "[ MEASURED ] bomb PDF of " << fs::file_size(pdf) / kMB << " MB: peak memory "
+            << r.peakKB / 1024 << " MB, " << took.count() << " s\n";
+  EXPECT_THAT(leftovers(), ::testing::IsEmpty());
+}
+
+TEST_F(Bombs, InvoiceLargerThanTheLimitIsRefusedAndLeavesNothing) {
+  // A 300 MB invoice (mostly blanks) in a PDF of well under a megabyte.
+  belvora::test::PdfBuilder b;
+  const std::string big = belvora::test::deflateFilled(ciiHead(), ' ', 300 * kMB, ciiTail());
+  b.setEmbeddedFiles(b.leaf({{"factur-x.xml", b.compressedFileSpec("factur-x.xml", big)}}));
+  const std::string pdf = dir / "gross.pdf";
+  belvora::test::writeAll(pdf, b.bytes());
+  ASSERT_LT(fs::file_size(pdf), kMB);
+
+  ChildRun r = start(read(pdf, "|table=tblDocuments"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, HasSubstr("The invoice in the PDF file is larger than the limit of 256 MB"));
+  EXPECT_EQ(r.out, "");
+  EXPECT_THAT(leftovers(), ::testing::IsEmpty());
+  EXPECT_EQ(count("tblDocuments"), 0u);
+}
