@@ -152,12 +152,8 @@ void clsXRechnung::ShowParameter(const std::string& DBConnect, const std::string
                                  const std::string& FileName, const std::string& Tablename,
                                  bool bolFrage) {
   trapped([&] {
-    try {
-      settings::SaveAllSettings(impl_->recorded);
-    } catch (const std::system_error&) {
-      // A record only; see closeSource.
-    }
-    // What the parameter dialog takes over when it opens.
+    // Opening the dialog records nothing: the record is the last session's
+    // (a new object has none), and OK saves the query flag.
     TakeOverSettings(impl_->recorded, DBConnect, Datasource, Export, Parameter, FileName, Tablename,
                      bolFrage);
     if (const auto* windows = session::ActiveDialogWindows())

@@ -15,6 +15,7 @@
 
 #include <string>
 
+#include "model/TaxPointCodes.h"
 #include "writer/InvoiceWriterState.h"
 
 namespace belvora::writer {
@@ -126,7 +127,9 @@ void InvoiceWriter::writeTaxBreakdown() {
     // The tax point belongs to the whole invoice: the first group carries it.
     if (first) {
       s.date(3, "ram:TaxPointDate", inv.taxPointDate, "udt:DateString");
-      s.element(3, "ram:DueDateTypeCode", inv.taxPointDateCode);
+      // The model holds UNTDID 2005 (as EN 16931 does); CII wants UNTDID 2475.
+      const std::string_view cii = model::TaxPointCodeToCii(inv.taxPointDateCode);
+      s.element(3, "ram:DueDateTypeCode", cii.empty() ? inv.taxPointDateCode : cii);
       first = false;
     }
     if (g.rate) s.element(3, "ram:RateApplicablePercent", RateText(*g.rate));

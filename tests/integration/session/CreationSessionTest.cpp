@@ -409,6 +409,16 @@ TEST_F(CreationSession, SessionValuesAreRecordedInTheSettingsStore) {
   EXPECT_EQ(messages()[0].title, "Parameter");
 }
 
+TEST_F(CreationSession, ParameterDialogOfANewObjectKeepsTheRecord) {
+  namespace st = belvora::settings;
+  ASSERT_TRUE(clsXRechnung().DLL_Init_DB(out("RG.xml"), connect(), kSql, "252068", true));
+  clsXRechnung().ShowParameter("Data Source=/x.sqlite", "Select 1", "/y.xml", false, "", "t",
+                               false);
+  EXPECT_EQ(st::Scramble(*st::ReadStoredSetting("DLLCode4")), connect());
+  EXPECT_EQ(st::Scramble(*st::ReadStoredSetting("DLLCode6")), out("RG.xml"));
+  EXPECT_EQ(st::ReadStoredSetting("DLLCode7"), "True");
+}
+
 TEST_F(CreationSession, UnwritableSettingsDoNotStopTheInvoice) {
   std::ofstream(dir / "plain") << "x";
   ::setenv("XDG_CONFIG_HOME", (dir / "plain").c_str(), 1);
