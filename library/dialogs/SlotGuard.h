@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/ui/Interaction.h"
+#include "platform/ui/Trap.h"
 
 namespace belvora::dialogs {
 
@@ -20,18 +21,14 @@ class WaitCursor {
   WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-// Runs a handler; an error it throws is shown (critical icon) instead.
+// Runs a handler; an error it throws is shown under the title (critical
+// icon) instead, whatever it is.
 template <typename F>
 void Guarded(const char* title, F&& handler) noexcept {
-  try {
-    handler();
-  } catch (const std::exception& e) {
-    try {
-      ui::current().message(title, e.what(), ui::Icon::Critical);
-    } catch (...) {
-    }
-  } catch (...) {
-  }
+  auto report = [title](std::exception_ptr error) {
+    ui::current().message(title, ui::DescriptionOf(error), ui::Icon::Critical);
+  };
+  ui::Trap(report, handler);
 }
 
 }  // namespace belvora::dialogs

@@ -3,19 +3,21 @@
 #include <iostream>
 #include <string>
 
-#include "dialogs/DialogTexts.h"
 #include "dialogs/frmInfo.h"
 #include "dialogs/frmParameter.h"
 #include "dialogs/frmSupport.h"
 #include "dialogs/frmXConverter.h"
+#include "messages/Messages.h"
 #include "platform/ui/ConsoleInteraction.h"
 #include "platform/ui/qt/QtApplication.h"
 #include "platform/ui/qt/QtInteraction.h"
 #include "reader/ViewerWindow.h"
 #include "session/DialogWindows.h"
-#include "text/Texte.h"
 
 namespace belvora::dialogs {
+
+namespace msg = ::belvora::messages;
+namespace text = ::belvora::messages::dialogs;
 namespace {
 
 // No window can open on this thread: the refusal goes to the error stream,
@@ -28,7 +30,7 @@ bool windowsAllowed(const char* title) {
 }
 
 bool showViewer(reader::ViewModel& view, reader::ReaderSettings& settings) {
-  if (!windowsAllowed(belvora::text::kDefaultTitle)) return false;
+  if (!windowsAllowed(msg::kDefaultTitle)) return false;
   frmXConverter window(view, settings, ui::qt::dialogParent());
   window.exec();
   // As in the console view: a save that failed fails the read's result.

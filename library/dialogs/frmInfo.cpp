@@ -9,7 +9,7 @@
 #include <QPixmap>
 #include <QUrl>
 
-#include "dialogs/DialogTexts.h"
+#include "messages/Messages.h"
 #include "platform/ui/Interaction.h"
 #include "platform/ui/qt/QtText.h"
 
@@ -18,6 +18,9 @@
 static void initLogoResource() { Q_INIT_RESOURCE(belvora_dialogs); }
 
 namespace belvora::dialogs {
+
+namespace msg = ::belvora::messages;
+namespace text = ::belvora::messages::dialogs;
 
 frmInfo::frmInfo(QWidget* parent, Opener open) : QDialog(parent), open_(std::move(open)) {
   initLogoResource();

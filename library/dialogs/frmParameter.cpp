@@ -9,11 +9,14 @@
 #include <QPushButton>
 #include <exception>
 
-#include "dialogs/DialogTexts.h"
+#include "messages/Messages.h"
 #include "platform/ui/Interaction.h"
 #include "platform/ui/qt/QtText.h"
 
 namespace belvora::dialogs {
+
+namespace msg = ::belvora::messages;
+namespace text = ::belvora::messages::dialogs;
 
 using ui::qt::fromQt;
 using ui::qt::toQt;
@@ -77,7 +80,7 @@ void frmParameter::ok() {
   try {
     settings::SaveQueryParameterFlag(values_);
   } catch (const std::exception& e) {
-    ui::current().message(text::kTitleNote, std::string(text::kSettingsNotSaved) + e.what(),
+    ui::current().message(msg::kTitleNote, std::string(text::kSettingsNotSaved) + e.what(),
                           ui::Icon::Exclamation);
   }
   accept();

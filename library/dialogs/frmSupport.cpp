@@ -7,14 +7,17 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "dialogs/DialogTexts.h"
 #include "dialogs/SlotGuard.h"
+#include "messages/Messages.h"
 #include "platform/ui/Interaction.h"
 #include "platform/ui/qt/QtText.h"
 
 #include "platform/mail/SupportMail.h"
 
 namespace belvora::dialogs {
+
+namespace msg = ::belvora::messages;
+namespace text = ::belvora::messages::dialogs;
 
 using ui::qt::fromQt;
 using ui::qt::toQt;
@@ -78,8 +81,8 @@ void frmSupport::add() {
 
 void frmSupport::send() {
   if (name_->text().isEmpty() || message_->toPlainText().isEmpty()) {
-    ui::current().message(text::kTitleNote,
-                          std::string(text::kNameAndMessage) + text::kLineBreak + text::kThankYou,
+    ui::current().message(msg::kTitleNote,
+                          std::string(text::kNameAndMessage) + msg::kLineBreak + text::kThankYou,
                           ui::Icon::Question);
     return;
   }
@@ -90,7 +93,7 @@ void frmSupport::send() {
     sent = sender_(fromQt(message_->toPlainText()), fromQt(attachment_->text()), address);
   }
   ui::current().message(text::kSupportTitle,
-                        std::string(sent ? text::kSent : text::kNotSent) + text::kLineBreak +
+                        std::string(sent ? text::kSent : text::kNotSent) + msg::kLineBreak +
                             text::kSupportTo + address,
                         sent ? ui::Icon::Information : ui::Icon::Exclamation);
 }

@@ -21,6 +21,7 @@
 
 #include "dialogs/SlotGuard.h"
 #include "dialogs/frmInfo.h"
+#include "messages/Messages.h"
 #include "platform/sys/Files.h"
 #include "platform/ui/Interaction.h"
 #include "platform/ui/qt/QtText.h"
@@ -32,10 +33,7 @@ namespace {
 using reader::FieldArray;
 using ui::qt::toQt;
 
-constexpr const char* kTitleGB = "Incoming invoice";
-constexpr const char* kTitleDE = "Eingangsrechnung";
-constexpr const char* kUnreadableGB = "The file cannot be read: ";
-constexpr const char* kUnreadableDE = "Die Datei kann nicht gelesen werden: ";
+namespace msg = ::belvora::messages;
 
 // Mnemonic letters of the buttons and of the XML tab, the same in both
 // languages: Alt+S saves, Alt+L opens the XML tab, Alt+X shows the XML.
@@ -271,7 +269,7 @@ QWidget* frmXConverter::buildXmlTab() {
   btnRead_ = new QPushButton;
   btnRead_->setObjectName(QStringLiteral("btnRead"));
   connect(btnRead_, &QPushButton::clicked, this,
-          [this] { Guarded(reader::savetext::kTitle, [this] { showXml(); }); });
+          [this] { Guarded(msg::kTitleNote, [this] { showXml(); }); });
   txtXML_ = new QPlainTextEdit;
   txtXML_->setObjectName(QStringLiteral("txtXML"));
   txtXML_->setReadOnly(true);
@@ -339,7 +337,7 @@ QWidget* frmXConverter::buildItemsTab() {
   btnSave_ = new QPushButton;
   btnSave_->setObjectName(QStringLiteral("btnSave"));
   connect(btnSave_, &QPushButton::clicked, this,
-          [this] { Guarded(reader::savetext::kTitle, [this] { save(); }); });
+          [this] { Guarded(msg::kTitleNote, [this] { save(); }); });
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(lvUst_, 1);
   bottom->addWidget(btnSave_, 0, Qt::AlignBottom);
@@ -390,7 +388,7 @@ QWidget* frmXConverter::buildPeppolTab() {
 }
 
 void frmXConverter::Sprache(const std::string& language) {
-  setWindowTitle(toQt(reader::caption(language, kTitleGB, kTitleDE)) + QStringLiteral(" ") +
+  setWindowTitle(toQt(msg::Choose(msg::reader::kViewerTitle, language)) + QStringLiteral(" ") +
                  toQt(view_.txtRechnungdaten[reader::InvoiceNumber]));
   sstab_->setTabText(0, captionFor("sstab0", language));
   sstab_->setTabText(1, captionFor("sstab1", language));
@@ -461,10 +459,8 @@ void frmXConverter::showXml() {
   }
   if (!read) {
     const std::string& language = settings_.language;
-    ui::current().message(
-        reader::savetext::kTitle,
-        std::string(reader::caption(language, kUnreadableGB, kUnreadableDE)) + path,
-        ui::Icon::Exclamation);
+    ui::current().message(msg::kTitleNote, msg::Choose(msg::reader::kUnreadable, language) + path,
+                          ui::Icon::Exclamation);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "messages/Messages.h"
 #include "platform/db/Connection.h"
 
 namespace belvora::model {
@@ -25,11 +26,11 @@ bool CheckRequiredFields(const db::Cursor* rows, bool hasCurrentRow, std::string
                          const std::vector<std::string>& mayBeNull) {
   problems.clear();
   if (rows == nullptr) {
-    problems = "Recordset does not exist or is empty";
+    problems = messages::creation::kRecordsetMissing;
     return false;
   }
   if (!hasCurrentRow) {
-    problems = "Recordset contains no data";
+    problems = messages::creation::kRecordsetEmpty;
     return false;
   }
   bool ok = true;
@@ -42,7 +43,7 @@ bool CheckRequiredFields(const db::Cursor* rows, bool hasCurrentRow, std::string
       continue;
     if (!problems.empty()) problems += ", ";
     problems += name;
-    if (missing) problems += " (existiert nicht)";
+    if (missing) problems += messages::creation::kColumnMissing;
     ok = false;
   }
   return ok;

@@ -6,18 +6,21 @@
 #include <optional>
 #include <stdexcept>
 
+#include "messages/Messages.h"
 #include "platform/sys/Files.h"
 #include "platform/sys/WorkFile.h"
 #include "platform/ui/Interaction.h"
 #include "platform/xml/XPath.h"
 #include "reader/ExtractInvoiceXml.h"
-#include "reader/ReadMessages.h"
 #include "reader/clsCIIImport.h"
 #include "reader/clsPeppol.h"
 #include "reader/clsUBLImport.h"
 #include "text/Texte.h"
 
 namespace belvora::reader {
+
+namespace msg = ::belvora::messages;
+namespace rtext = ::belvora::messages::reader;
 
 namespace {
 
@@ -73,14 +76,14 @@ void attachmentStep(ReaderSettings& s, Operation&& operation) {
   // A missing folder is named first; what the document would have put
   // there is then reported as lost like any attachment that fails.
   if (!sys::isDirectory(folder)) {
-    ui::current().message("Note", "This output folder does not exist!", ui::Icon::Information);
+    ui::current().message(msg::kTitleNote, rtext::kNoOutputFolder, ui::Icon::Information);
   }
   AttachmentFolder target(folder, s.language);
   operation(target);
   target.report();
   if (target.lostAny()) s.attachmentsLost = true;
   if (target.saved() == 0) return;
-  if (ui::current().question("Note", "Open export folder?", ui::Icon::Question, true)) {
+  if (ui::current().question(msg::kTitleNote, rtext::kOpenFolder, ui::Icon::Question, true)) {
     sys::openExternal(folder);
   }
 }
@@ -205,20 +208,20 @@ std::string RootDescription(const xmlNode* root, const std::string& language) {
   }
   name += reinterpret_cast<const char*>(root->name);
   if (root->ns == nullptr || root->ns->href == nullptr) return name;
-  return Say(readtext::kRootInNamespace, language,
-             {name, reinterpret_cast<const char*>(root->ns->href)});
+  return msg::Say(rtext::kRootInNamespace, language,
+                  {name, reinterpret_cast<const char*>(root->ns->href)});
 }
 
 std::string ParseErrorText(const xml::ParseError& e, const std::string& language) {
-  const bool de = language == "DE";
-  const char* crlf = "\r\n";
-  std::string text = de ? "XML-Fehler:" : "XML-Error:";
+  auto say = [&language](const msg::Text& t) { return msg::Choose(t, language); };
+  const char* crlf = msg::kLineBreak;
+  std::string text = say(rtext::kXmlError);
   text += crlf;
-  text += (de ? "Beschreibung: " : "Description: ") + e.reason() + crlf;
-  text += (de ? "Zeile: " : "Line: ") + std::to_string(e.line()) + crlf;
-  text += (de ? "Spalte: " : "Columne: ") + std::to_string(e.column()) + crlf;
+  text += say(rtext::kXmlDescription) + e.reason() + crlf;
+  text += say(rtext::kXmlLine) + std::to_string(e.line()) + crlf;
+  text += say(rtext::kXmlColumn) + std::to_string(e.column()) + crlf;
   text += crlf;
-  text += de ? "Fehlerhafte Zeile:" : "Error-Line:";
+  text += say(rtext::kXmlErrorLine);
   text += crlf;
   text += e.lineText();
   return text;
@@ -234,7 +237,7 @@ bool ReadXML(ReaderSettings& settings, ViewModel& view) {
   settings.attachmentsLost = false;
   const std::string& language = settings.language;
   auto fail = [&view](const std::string& text) {
-    ui::current().message(text::kDefaultTitle, text, ui::Icon::Critical);
+    ui::current().message(msg::kDefaultTitle, text, ui::Icon::Critical);
     view.saveEnabled = false;
     return false;
   };
@@ -243,11 +246,11 @@ bool ReadXML(ReaderSettings& settings, ViewModel& view) {
     // Only regular files, within the limit; a missing file is reported by the parser.
     struct stat st {};
     const bool exists = ::stat(path.c_str(), &st) == 0;
-    if (exists && !S_ISREG(st.st_mode)) return fail(Say(readtext::kNotRegular, language, {path}));
+    if (exists && !S_ISREG(st.st_mode)) return fail(msg::Say(rtext::kNotRegular, language, {path}));
     if (exists && static_cast<std::uint64_t>(st.st_size) > settings.maxInvoiceSize) {
-      return fail(
-          Say(readtext::kFileTooLarge, language,
-              {path, megabytes(settings.maxInvoiceSize), Say(readtext::kLimitSetting, language)}));
+      return fail(msg::Say(
+          rtext::kFileTooLarge, language,
+          {path, megabytes(settings.maxInvoiceSize), msg::Say(rtext::kLimitSetting, language)}));
     }
     if (exists && IsPdfFile(path)) {
       auto work = std::make_shared<sys::WorkFile>(kWorkFileName);
@@ -260,15 +263,15 @@ bool ReadXML(ReaderSettings& settings, ViewModel& view) {
         case Extraction::NotPdf:
           break;
         case Extraction::NoInvoice:
-          return fail(Say(readtext::kPdfNoInvoice, language));
+          return fail(msg::Say(rtext::kPdfNoInvoice, language));
         case Extraction::Unreadable:
-          return fail(Say(readtext::kPdfUnreadable, language, {extracted.reason}));
+          return fail(msg::Say(rtext::kPdfUnreadable, language, {extracted.reason}));
         case Extraction::TooLarge:
-          return fail(
-              Say(readtext::kPdfTooLarge, language,
-                  {megabytes(settings.maxInvoiceSize), Say(readtext::kLimitSetting, language)}));
+          return fail(msg::Say(
+              rtext::kPdfTooLarge, language,
+              {megabytes(settings.maxInvoiceSize), msg::Say(rtext::kLimitSetting, language)}));
         case Extraction::Failed:
-          return fail(Say(readtext::kWorkFile, language, {extracted.reason}));
+          return fail(msg::Say(rtext::kWorkFile, language, {extracted.reason}));
       }
     }
     settings.viewNumberFormat = kViewFormatGrouped;
@@ -277,7 +280,7 @@ bool ReadXML(ReaderSettings& settings, ViewModel& view) {
     try {
       doc.emplace(xml::Document::parseFile(settings.invoiceFile));
     } catch (const xml::UnsupportedEncoding&) {
-      return fail(Say(readtext::kUtf32, language));
+      return fail(msg::Say(rtext::kUtf32, language));
     } catch (const xml::ParseError& e) {
       return fail(ParseErrorText(e, language));
     }
@@ -285,7 +288,7 @@ bool ReadXML(ReaderSettings& settings, ViewModel& view) {
     xml::XPath xp(*doc);
     const int syntax = TypeOfXML(*doc);
     if (syntax == SyntaxNoInvoice) {
-      return fail(Say(readtext::kNotInvoice, language, {RootDescription(doc->root(), language)}));
+      return fail(msg::Say(rtext::kNotInvoice, language, {RootDescription(doc->root(), language)}));
     }
     view.syntax = syntax;
     bool ok = true;

@@ -2,13 +2,16 @@
 
 #include <system_error>
 
+#include "messages/Messages.h"
 #include "platform/sys/NewFile.h"
 #include "platform/ui/Interaction.h"
 #include "reader/AttachmentFiles.h"
-#include "reader/ReadMessages.h"
 #include "text/Texte.h"
 
 namespace belvora::reader {
+
+namespace msg = ::belvora::messages;
+namespace rtext = ::belvora::messages::reader;
 
 void setField(const FieldList& fields, std::size_t k, const std::optional<std::string>& value) {
   if (!value || k >= fields.size() || fields[k] == nullptr) return;
@@ -65,7 +68,7 @@ AttachmentFolder::AttachmentFolder(std::string folder, std::string language)
 
 void AttachmentFolder::lose(std::string_view label, std::string reason) {
   std::string name = shown(label);
-  if (name.empty()) name = Say(readtext::kUnnamed, language_);
+  if (name.empty()) name = msg::Say(rtext::kUnnamed, language_);
   lost_.emplace_back(std::move(name), std::move(reason));
 }
 
@@ -91,8 +94,8 @@ bool AttachmentFolder::place(std::string_view label, const std::string& base,
         return true;
       }
     }
-    lose(label, Say(readtext::kNoFreeName, language_,
-                    {FitName(base, maxName_, 2), FitName(base, maxName_, kMaxNumbered)}));
+    lose(label, msg::Say(rtext::kNoFreeName, language_,
+                         {FitName(base, maxName_, 2), FitName(base, maxName_, kMaxNumbered)}));
   } catch (const std::system_error& e) {
     lose(label, e.code().message());
   }
@@ -102,12 +105,12 @@ bool AttachmentFolder::place(std::string_view label, const std::string& base,
 bool AttachmentFolder::saveBase64(std::string_view base64, std::string_view name) {
   const std::string base = SafeBaseName(name);
   if (base.empty()) {
-    lose(name, Say(readtext::kNoName, language_));
+    lose(name, msg::Say(rtext::kNoName, language_));
     return false;
   }
   const auto bytes = DecodeBase64(base64);
   if (!bytes) {
-    lose(name, Say(readtext::kBadBase64, language_));
+    lose(name, msg::Say(rtext::kBadBase64, language_));
     return false;
   }
   return place(name, base, *bytes);
@@ -115,7 +118,7 @@ bool AttachmentFolder::saveBase64(std::string_view base64, std::string_view name
 
 bool AttachmentFolder::saveShortcut(std::string_view name, std::string_view target) {
   if (!IsWebAddress(target)) {
-    lose(name, Say(readtext::kNotLinked, language_, {shown(target)}));
+    lose(name, msg::Say(rtext::kNotLinked, language_, {shown(target)}));
     return false;
   }
   const std::string base = ShortcutName(name);
@@ -124,15 +127,15 @@ bool AttachmentFolder::saveShortcut(std::string_view name, std::string_view targ
 
 void AttachmentFolder::report() const {
   if (lost_.empty()) return;
-  std::string text = Say(readtext::kLostHead, language_, {folder_});
+  std::string text = msg::Say(rtext::kLostHead, language_, {folder_});
   for (std::size_t i = 0; i < lost_.size() && i < kMaxReportLines; ++i) {
     text += "\r\n" + lost_[i].first + ": " + lost_[i].second;
   }
   if (lost_.size() > kMaxReportLines) {
     text += "\r\n" +
-            Say(readtext::kLostMore, language_, {std::to_string(lost_.size() - kMaxReportLines)});
+            msg::Say(rtext::kLostMore, language_, {std::to_string(lost_.size() - kMaxReportLines)});
   }
-  ui::current().message(readtext::kAttachmentTitle, text, ui::Icon::Exclamation);
+  ui::current().message(msg::kTitleNote, text, ui::Icon::Exclamation);
 }
 
 }  // namespace belvora::reader

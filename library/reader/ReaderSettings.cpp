@@ -3,11 +3,14 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "messages/Messages.h"
 #include "platform/settings/IniFile.h"
 #include "platform/settings/SettingsStore.h"
-#include "reader/ReadMessages.h"
 
 namespace belvora::reader {
+
+namespace msg = ::belvora::messages;
+namespace rtext = ::belvora::messages::reader;
 namespace {
 
 std::uint64_t megabytes(const std::string& text, const std::string& origin,
@@ -19,7 +22,7 @@ std::uint64_t megabytes(const std::string& text, const std::string& origin,
     if (valid) mb = mb * 10 + static_cast<std::uint64_t>(c - '0');
   }
   if (!valid || mb < 1 || mb > kMaxSizeLimitMB)
-    throw std::runtime_error(Say(readtext::kBadLimit, language, {origin, text}));
+    throw std::runtime_error(msg::Say(rtext::kBadLimit, language, {origin, text}));
   return mb << 20;
 }
 

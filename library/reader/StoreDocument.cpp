@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "messages/Messages.h"
 #include "platform/db/Connection.h"
 #include "platform/ui/Interaction.h"
 
@@ -75,10 +76,11 @@ bool StoreDocument(db::Connection& connection, const std::string& table,
     transaction.commit();
     return true;
   } catch (const std::exception& e) {
-    using namespace documenttext;
     try {
-      ui::current().message(kTitle, kWritten + filePath + kNotStored + table + ":\r\n" + e.what(),
-                            ui::Icon::Exclamation);
+      ui::current().message(
+          messages::kTitleNote,
+          messages::Fill(messages::creation::kNotStored, {filePath, table, e.what()}),
+          ui::Icon::Exclamation);
     } catch (...) {
     }
     return false;

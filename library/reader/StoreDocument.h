@@ -8,13 +8,6 @@ class Connection;
 
 namespace belvora::reader {
 
-// The texts of a failed store of a created invoice.
-namespace documenttext {
-inline constexpr const char* kTitle = "Note";
-inline constexpr const char* kWritten = "The XInvoice was written to ";
-inline constexpr const char* kNotStored = " but could not be stored in the table ";
-}  // namespace documenttext
-
 // Adds one row to the documents table inside the caller's open transaction:
 // DocType, Number, the file's bytes as BinaryFile, FileName (the part after
 // the last "/", the whole path when it has none), FileType (the last three

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "messages/Messages.h"
 #include "platform/db/Connection.h"
 #include "platform/sys/Ascii.h"
 #include "platform/sys/Files.h"
@@ -106,8 +107,7 @@ db::Date now() {
 double tidy(double v) { return text::RoundAmount(v, 6); }
 
 [[noreturn]] void notANumber(std::string_view column, std::string_view text) {
-  throw std::invalid_argument("column " + std::string(column) + ": '" + std::string(text) +
-                              "' is not a number");
+  throw std::invalid_argument(messages::Fill(messages::reader::kNotANumber, {column, text}));
 }
 
 // Any failure of an operation becomes a StoreError naming its table.

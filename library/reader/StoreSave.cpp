@@ -4,17 +4,19 @@
 #include <memory>
 #include <string>
 
+#include "messages/Messages.h"
 #include "platform/db/Connection.h"
 #include "platform/ui/Interaction.h"
 #include "reader/StoreDocument.h"
 #include "reader/StoreInvoice.h"
-#include "text/Texte.h"
 
 namespace belvora::reader {
 namespace {
 
+namespace msg = ::belvora::messages;
+namespace rtext = ::belvora::messages::reader;
+
 constexpr const char* kDocType = "IN";
-constexpr const char* kCrLf = "\r\n";
 
 std::string resolve(db::Connection& c, const std::string& table) {
   try {
@@ -49,36 +51,34 @@ void storeAll(const ViewModel& view, db::Connection& c, const ReaderSettings& s)
 }
 
 SaveResult save(const ViewModel& view, const ReaderSettings& s) {
-  using namespace savetext;
   const std::string& language = s.language;
   std::unique_ptr<db::Connection> connection;
   try {
     connection = db::open(s.connection);
   } catch (const std::exception& e) {
-    ui::current().message(text::kDefaultTitle, std::string(kErrorPrefix) + e.what(),
+    ui::current().message(msg::kDefaultTitle, std::string(rtext::kErrorPrefix) + e.what(),
                           ui::Icon::None);
     return SaveResult::Failed;
   }
-  if (s.ask &&
-      !ui::current().question(kTitle, std::string(caption(language, kQuestionGB, kQuestionDE)),
-                              ui::Icon::Question, true)) {
+  if (s.ask && !ui::current().question(msg::kTitleNote, msg::Choose(rtext::kSaveQuestion, language),
+                                       ui::Icon::Question, true)) {
     return SaveResult::Declined;
   }
   try {
     storeAll(view, *connection, s);
   } catch (const std::exception& e) {
     ui::current().message(
-        kTitle, std::string(caption(language, kNotSavedGB, kNotSavedDE)) + kCrLf + e.what(),
+        msg::kTitleNote,
+        std::string(msg::Choose(rtext::kNotSaved, language)) + msg::kLineBreak + e.what(),
         ui::Icon::Exclamation);
     return SaveResult::Failed;
   }
   if (s.ask) {
-    std::string text = std::string(caption(language, kWithFileGB, kWithFileDE)) + s.invoiceFile +
-                       std::string(caption(language, kSavedGB, kSavedDE)) + kCrLf;
-    if (!view.lvAbzuege.rows.empty())
-      text += caption(language, kDeductionsSavedGB, kDeductionsSavedDE);
+    std::string text = msg::Choose(rtext::kSavedWithFile, language) + s.invoiceFile +
+                       msg::Choose(rtext::kSaved, language) + msg::kLineBreak;
+    if (!view.lvAbzuege.rows.empty()) text += msg::Choose(rtext::kDeductionsSaved, language);
     try {
-      ui::current().message(kTitle, text, ui::Icon::Information);
+      ui::current().message(msg::kTitleNote, text, ui::Icon::Information);
     } catch (...) {
       // Committed is committed, whether or not the note could be shown.
     }
@@ -94,7 +94,7 @@ SaveResult SaveInvoice(const ViewModel& view, const ReaderSettings& settings) {
   } catch (const std::exception& e) {
     // Only the interaction itself can fail here; still a failure, still told.
     try {
-      ui::current().message(text::kDefaultTitle, std::string(savetext::kErrorPrefix) + e.what(),
+      ui::current().message(msg::kDefaultTitle, std::string(rtext::kErrorPrefix) + e.what(),
                             ui::Icon::None);
     } catch (...) {
     }

@@ -10,23 +10,6 @@
 
 namespace belvora::reader {
 
-// The texts of the save, in the two languages of the viewer: "DE" German,
-// any other language English.
-namespace savetext {
-inline constexpr const char* kTitle = "Note";
-inline constexpr const char* kErrorPrefix = "Fehler: ";
-inline constexpr const char* kQuestionGB = "Incoming invoice + file save into database?";
-inline constexpr const char* kQuestionDE = "Eingangsrechnung + Datei in Datenbank speichern?";
-inline constexpr const char* kWithFileGB = "Invoice and File: ";
-inline constexpr const char* kSavedGB = " saved.";
-inline constexpr const char* kWithFileDE = "Rechnung und Datei: ";
-inline constexpr const char* kSavedDE = " gespeichert.";
-inline constexpr const char* kNotSavedGB = "Invoice not saved in database!";
-inline constexpr const char* kNotSavedDE = "Rechnung nicht in der Datenbank gespeichert!";
-inline constexpr const char* kDeductionsSavedGB = "- Prints saved too.";
-inline constexpr const char* kDeductionsSavedDE = "- Abzüge gespeichert.";
-}  // namespace savetext
-
 enum class SaveResult {
   Saved,     // committed; with the ask flag the user was told so
   Declined,  // the user answered No: nothing written, nothing to report

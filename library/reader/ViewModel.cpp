@@ -3,6 +3,7 @@
 #include <fstream>
 #include <utility>
 
+#include "messages/Messages.h"
 #include "platform/sys/Files.h"
 
 namespace belvora::reader {
@@ -103,7 +104,7 @@ std::span<const ColumnInfo> allowanceGridColumns() { return kAllowanceColumns; }
 std::span<const ViewCaption> viewCaptions() { return kCaptions; }
 
 std::string_view caption(std::string_view language, std::string_view gb, std::string_view de) {
-  return language == "DE" ? de : gb;
+  return messages::IsGerman(language) ? de : gb;
 }
 
 GridRow& Grid::addRow(std::string itemText) {

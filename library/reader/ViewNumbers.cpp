@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
+#include "messages/Messages.h"
 #include "text/Texte.h"
 
 namespace belvora::reader {
 
 namespace {
 
-bool german(std::string_view language) { return language == "DE"; }
+bool german(std::string_view language) { return messages::IsGerman(language); }
 
 std::string withDecimalComma(std::string text) {
   std::replace(text.begin(), text.end(), '.', ',');

@@ -3,15 +3,25 @@
 #include <exception>
 #include <iostream>
 
+#include "messages/Messages.h"
 #include "platform/ui/Interaction.h"
+#include "platform/ui/Trap.h"
 #include "reader/ConsoleView.h"
 #include "reader/ReadXML.h"
 #include "reader/ReaderSettings.h"
 #include "reader/ViewModel.h"
 #include "reader/ViewerWindow.h"
-#include "text/Texte.h"
 
 namespace belvora {
+namespace {
+
+// What the reader says when a read fails on an error of its own: the
+// error's description under the default title.
+void ReportReadFailure(std::exception_ptr error) {
+  ui::current().message(messages::kDefaultTitle, ui::DescriptionOf(error), ui::Icon::Critical);
+}
+
+}  // namespace
 
 // The viewer of one call: its fields live only as long as the call.
 struct clsXConverter::Impl {
@@ -23,8 +33,8 @@ struct clsXConverter::Impl {
     reader::ViewModel view;
     if (!reader::ReadXML(settings, view)) return false;
     const reader::ViewerWindow window = reader::ActiveViewerWindow();
-    const bool kept = window ? window(view, settings)
-                             : reader::ShowConsoleView(view, settings, std::cout);
+    const bool kept =
+        window ? window(view, settings) : reader::ShowConsoleView(view, settings, std::cout);
     return kept && !settings.attachmentsLost;
   }
 };
@@ -35,7 +45,7 @@ clsXConverter::~clsXConverter() = default;
 bool clsXConverter::XConverter(const std::string& strFile, const std::string& strFolder,
                                const std::string& Connect, const std::string& tbl,
                                const std::string& Sprache, bool bolFrage) {
-  try {
+  return ui::Trap(ReportReadFailure, [&] {
     // Every call reads with its own settings: objects and threads never share them.
     reader::ReaderSettings settings;
     settings.invoiceFile = strFile;
@@ -46,15 +56,7 @@ bool clsXConverter::XConverter(const std::string& strFile, const std::string& st
     settings.ask = bolFrage;
     settings.maxInvoiceSize = reader::LoadMaxInvoiceSize(Sprache);
     return Impl::Aufruf(settings);
-  } catch (const std::exception& e) {
-    try {
-      ui::current().message(text::kDefaultTitle, e.what(), ui::Icon::Critical);
-    } catch (...) {
-    }
-    return false;
-  } catch (...) {
-    return false;
-  }
+  });
 }
 
 }  // namespace belvora

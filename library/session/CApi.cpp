@@ -9,6 +9,7 @@
 #include "belvora/belvora.h"
 #include "belvora/clsXConverter.h"
 #include "belvora/clsXRechnung.h"
+#include "platform/ui/Trap.h"
 #include "session/ErrorReport.h"
 
 struct belvora_object {
@@ -46,16 +47,8 @@ belvora::clsXConverter* asXConverter(belvora_object* obj) {
 // The public methods trap their own errors; whatever escapes anyway (an
 // allocation failure) is reported here and never crosses the C boundary.
 template <typename F>
-int16_t guarded(F&& body) noexcept {
-  try {
-    return body();
-  } catch (...) {
-    try {
-      belvora::session::ShowErrorInDll(std::current_exception());
-    } catch (...) {
-    }
-    return kFalse;
-  }
+auto guarded(F&& body) noexcept {
+  return belvora::ui::Trap(belvora::session::ShowErrorInDll, body);
 }
 
 }  // namespace
@@ -63,22 +56,18 @@ int16_t guarded(F&& body) noexcept {
 extern "C" {
 
 belvora_object* belvora_create(const char* class_name) {
-  if (!class_name) return nullptr;
-  try {
+  return guarded([&]() -> belvora_object* {
+    if (!class_name) return nullptr;
     if (sameName(class_name, "belvora.clsXRechnung"))
       return new belvora_object{std::make_unique<belvora::clsXRechnung>()};
     if (sameName(class_name, "belvora.clsXConverter"))
       return new belvora_object{std::make_unique<belvora::clsXConverter>()};
-  } catch (...) {
-  }
-  return nullptr;
+    return nullptr;
+  });
 }
 
 void belvora_release(belvora_object* obj) {
-  try {
-    delete obj;
-  } catch (...) {
-  }
+  guarded([&] { delete obj; });
 }
 
 int16_t belvora_DLL_Init_DB(belvora_object* obj, const char* ExportFile,

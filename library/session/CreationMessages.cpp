@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "messages/Messages.h"
 #include "platform/sys/Ascii.h"
-#include "session/Messages.h"
 
 namespace belvora::session {
+namespace msg = messages;
 
 bool GermanMessages() {
   for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
@@ -16,36 +17,35 @@ bool GermanMessages() {
   return false;
 }
 
-std::string ViolationsTitle(bool german) { return german ? text::kTitleNoteDe : text::kTitleNote; }
+std::string ViolationsTitle(bool german) { return msg::Choose(msg::creation::kRulesTitle, german); }
 
 std::string ViolationsMessage(const std::vector<model::Violation>& violations, bool german) {
   const std::size_t listed = std::min(violations.size(), kMaxViolationsListed);
   std::string list = model::ViolationsText(
       std::vector<model::Violation>(violations.begin(), violations.begin() + listed), german);
-  std::string out = german ? text::kRulesBrokenDe : text::kRulesBroken;
-  out += text::kLineBreak;
+  std::string out = msg::Choose(msg::creation::kRulesBroken, german);
+  out += msg::kLineBreak;
   // One line break style in the message.
   for (char c : list) {
     if (c == '\n')
-      out += text::kLineBreak;
+      out += msg::kLineBreak;
     else
       out += c;
   }
   if (listed < violations.size()) {
     const std::string more = std::to_string(violations.size() - listed);
     const std::string all = std::to_string(violations.size());
-    out += text::kLineBreak;
-    out += german ? "... und " + more + " weitere (" + all + " insgesamt)"
-                  : "... and " + more + " more (" + all + " in all)";
+    out += msg::kLineBreak;
+    out += msg::Fill(msg::Choose(msg::creation::kMoreViolations, german), {more, all});
   }
-  out += text::kLineBreak;
-  out += german ? text::kCheckSourceDe : text::kCheckSource;
+  out += msg::kLineBreak;
+  out += msg::Choose(msg::creation::kCheckSource, german);
   return out;
 }
 
 std::string NoRowsText(const std::string& selector) {
-  if (selector.empty()) return text::kNoRows;
-  return std::string(text::kNoRowsForSelector) + "\"" + selector + "\".";
+  if (selector.empty()) return msg::creation::kNoRows;
+  return msg::Fill(msg::creation::kNoRowsForSelector, {selector});
 }
 
 }  // namespace belvora::session

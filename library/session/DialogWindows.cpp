@@ -6,13 +6,14 @@
 #include <cctype>
 #include <string_view>
 
-#include "dialogs/DialogTexts.h"
+#include "messages/Messages.h"
 #include "platform/ui/Interaction.h"
 
 namespace belvora::session {
 namespace {
 
-namespace dlg = dialogs::text;
+namespace msg = messages;
+namespace dlg = messages::dialogs;
 
 std::atomic<const DialogWindows*>& registered() {
   static std::atomic<const DialogWindows*> windows{nullptr};
@@ -67,7 +68,7 @@ const DialogWindows* ActiveDialogWindows() {
 
 void ShowParameterOnConsole(const settings::SettingValues& values) {
   auto line = [](std::string& out, const char* caption, std::string_view value) {
-    if (!out.empty()) out += dlg::kLineBreak;
+    if (!out.empty()) out += msg::kLineBreak;
     out += caption;
     out += ": ";
     out.append(value);
@@ -86,7 +87,7 @@ void ShowParameterOnConsole(const settings::SettingValues& values) {
 void ShowAboutOnConsole() {
   ui::current().message(dlg::kAboutTitle,
                         std::string(version::productName) + " " + version::versionText +
-                            dlg::kLineBreak + version::webAddress,
+                            msg::kLineBreak + version::webAddress,
                         ui::Icon::Information);
 }
 

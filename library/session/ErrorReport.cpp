@@ -2,16 +2,17 @@
 
 #include <system_error>
 
+#include "messages/Messages.h"
 #include "platform/ui/Interaction.h"
-#include "session/Messages.h"
 
 namespace belvora::session {
+namespace msg = messages;
 
 ErrorReport DescribeError(std::exception_ptr error) {
   ErrorReport report;
   try {
     if (error) std::rethrow_exception(error);
-    report.description = "unknown error";
+    report.description = msg::kUnknownError;
   } catch (const std::system_error& e) {
     report.number = e.code().value() ? e.code().value() : 1;
     report.systemCode = e.code().value();
@@ -19,38 +20,43 @@ ErrorReport DescribeError(std::exception_ptr error) {
   } catch (const std::exception& e) {
     report.description = e.what();
   } catch (...) {
-    report.description = "unknown error";
+    report.description = msg::kUnknownError;
   }
   return report;
 }
 
 std::string ErrorInDllText(const ErrorReport& report) {
-  std::string t = text::kErrorOccurred;
+  std::string t = msg::creation::kErrorOccurred;
   t += std::to_string(report.number);
-  t += text::kLineBreak;
+  t += msg::kLineBreak;
   t += report.description;
-  t += text::kLineBreak;
+  t += msg::kLineBreak;
   t += std::to_string(report.systemCode);
-  t += text::kLineBreak;
-  t += text::kErrorSource;
+  t += msg::kLineBreak;
+  t += msg::creation::kErrorSource;
   return t;
 }
 
 void ShowErrorInDll(std::exception_ptr error) {
-  ui::current().message(text::kTitleError, ErrorInDllText(DescribeError(error)),
+  ui::current().message(msg::creation::kTitleError, ErrorInDllText(DescribeError(error)),
                         ui::Icon::Critical);
 }
 
 std::string ConnectFailedText(const std::string& description) {
-  std::string t = text::kConnectFailed;
-  t += text::kLineBreak;
-  t += text::kConnectNote;
-  t += text::kLineBreak;
+  std::string t = msg::creation::kConnectFailed;
+  t += msg::kLineBreak;
+  t += msg::creation::kConnectNote;
+  t += msg::kLineBreak;
   t += std::string(50, '-');
-  t += text::kLineBreak;
-  t += text::kLineBreak;
+  t += msg::kLineBreak;
+  t += msg::kLineBreak;
   t += description;
   return t;
+}
+
+void ShowConnectFailed(std::exception_ptr error) {
+  ui::current().message(msg::kTitleNote, ConnectFailedText(DescribeError(error).description),
+                        ui::Icon::Information);
 }
 
 }  // namespace belvora::session

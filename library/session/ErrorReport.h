@@ -25,5 +25,7 @@ void ShowErrorInDll(std::exception_ptr error);
 
 // "Connect to database failed." with the interface's description.
 std::string ConnectFailedText(const std::string& description);
+// Shows it for an error of DLL_Init_DB (title "Note", information icon).
+void ShowConnectFailed(std::exception_ptr error);
 
 }  // namespace belvora::session

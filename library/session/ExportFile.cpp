@@ -2,12 +2,13 @@
 
 #include <exception>
 
+#include "messages/Messages.h"
 #include "platform/sys/Files.h"
 #include "platform/ui/Interaction.h"
 #include "session/ErrorReport.h"
-#include "session/Messages.h"
 
 namespace belvora::session {
+namespace msg = messages;
 
 std::string ExportPathFor(const std::string& path) {
   // The first "/" after the folder part; a relative path whose first
@@ -31,9 +32,9 @@ ExportResult WriteExportFile(const std::string& path, std::string_view document,
                              std::string& writtenPath) {
   writtenPath = ExportPathFor(path);
   if (sys::fileExists(writtenPath)) {
-    std::string question = std::string(text::kExportExists) + writtenPath + text::kExportExistsEnd +
-                           text::kLineBreak + text::kOverwrite;
-    if (!ui::current().question(text::kTitleNote, question, ui::Icon::Question, false))
+    const std::string question = msg::Fill(msg::creation::kExportExists, {writtenPath}) +
+                                 msg::kLineBreak + msg::creation::kOverwrite;
+    if (!ui::current().question(msg::kTitleNote, question, ui::Icon::Question, false))
       return ExportResult::Declined;
   }
   try {
@@ -41,9 +42,10 @@ ExportResult WriteExportFile(const std::string& path, std::string_view document,
     sys::writeFileAtomically(writtenPath, {kBom, document});
     return ExportResult::Written;
   } catch (...) {
-    std::string message = std::string(text::kExportFailed) + writtenPath + text::kLineBreak +
-                          text::kCompiler + DescribeError(std::current_exception()).description;
-    ui::current().message(text::kTitleNote, message, ui::Icon::Exclamation);
+    std::string message = std::string(msg::creation::kExportFailed) + writtenPath +
+                          msg::kLineBreak + msg::creation::kCompiler +
+                          DescribeError(std::current_exception()).description;
+    ui::current().message(msg::kTitleNote, message, ui::Icon::Exclamation);
     return ExportResult::Failed;
   }
 }

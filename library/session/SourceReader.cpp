@@ -22,18 +22,19 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "messages/Messages.h"
 #include "model/Catalogue.h"
 #include "platform/sys/Ascii.h"
 #include "platform/sys/Files.h"
 #include "reader/AttachmentFiles.h"
-#include "session/Messages.h"
 #include "text/Texte.h"
 
 namespace belvora::session {
 namespace {
 
 namespace txt = ::belvora::text;
-namespace msg = ::belvora::session::text;
+namespace msg = ::belvora::messages;
+namespace src = ::belvora::messages::source;
 using db::Value;
 using model::Decimal;
 using model::RowKind;
@@ -169,7 +170,7 @@ class Row {
         return std::to_string(v->integer());
       case Value::Kind::Real: {
         auto d = Decimal::fromDouble(v->real());
-        if (!d) return fail(column, *v, "is not a finite number"), std::string();
+        if (!d) return fail(column, *v, src::kNotFinite), std::string();
         return d->text();
       }
       case Value::Kind::Date:
@@ -201,12 +202,11 @@ class Row {
       d = txt::ParseDate(Shown(*v));
     } else if (v->kind() == Value::Kind::Text) {
       const std::string_view t = ascii::TrimBlanks(v->text());
-      if (t.empty() && blankIsBad)
-        return fail(column, *v, "is empty (a date, or NULL where there is none)"), std::nullopt;
+      if (t.empty() && blankIsBad) return fail(column, *v, src::kDateEmpty), std::nullopt;
       if (t.empty()) return std::nullopt;
       d = txt::ParseDate(t);
     }
-    if (!d) return fail(column, *v, "is not a date"), std::nullopt;
+    if (!d) return fail(column, *v, src::kNotDate), std::nullopt;
     return model::Date{d->year, d->month, d->day};
   }
 
@@ -222,7 +222,7 @@ class Row {
       if (t.empty()) return std::nullopt;
       if (auto bytes = reader::DecodeBase64(t)) return bytes;
     }
-    return fail(column, *v, "is neither a BLOB nor Base64 text"), std::nullopt;
+    return fail(column, *v, src::kNotContent), std::nullopt;
   }
 
   void fail(std::size_t column, const Value& v, std::string reason) {
@@ -239,7 +239,7 @@ class Row {
 
   std::string utf8(std::size_t column, const Value& v, std::string_view raw) {
     const std::string_view t = ascii::TrimBlanks(raw);
-    if (!ValidUtf8(t)) return fail(column, v, "is not UTF-8 text"), std::string();
+    if (!ValidUtf8(t)) return fail(column, v, src::kNotUtf8), std::string();
     return std::string(t);
   }
 
@@ -253,30 +253,22 @@ class Row {
         break;
       case Value::Kind::Real:
         d = Decimal::fromDouble(v->real());
-        if (!d && !std::isfinite(v->real()))
-          return fail(column, *v, "is not a finite number"), std::nullopt;
+        if (!d && !std::isfinite(v->real())) return fail(column, *v, src::kNotFinite), std::nullopt;
         break;
       case Value::Kind::Text: {
         const std::string_view t = ascii::TrimBlanks(v->text());
         if (t.empty()) return std::nullopt;
         d = Decimal::parse(t);
-        if (!d && !LooksNumeric(t)) return fail(column, *v, "is not a number"), std::nullopt;
-        if (!d)
-          return fail(column, *v,
-                      "does not fit (at most 13 digits before and 12 after the decimal point)"),
-                 std::nullopt;
+        if (!d && !LooksNumeric(t)) return fail(column, *v, src::kNotNumber), std::nullopt;
+        if (!d) return fail(column, *v, src::kDoesNotFit), std::nullopt;
         break;
       }
       default:
-        return fail(column, *v, "is not a number"), std::nullopt;
+        return fail(column, *v, src::kNotNumber), std::nullopt;
     }
-    if (!d || !d->below(13))
-      return fail(column, *v, "is too large (at most 13 digits before the decimal point)"),
-             std::nullopt;
+    if (!d || !d->below(13)) return fail(column, *v, src::kTooLarge), std::nullopt;
     if (cents) {
-      if (!d->fits(2))
-        return fail(column, *v, "has more than two decimals (an amount is exact in cents)"),
-               std::nullopt;
+      if (!d->fits(2)) return fail(column, *v, src::kNotCents), std::nullopt;
       d = d->rounded(2);
     }
     return d;
@@ -309,21 +301,21 @@ void ReadAddress(Row& r, model::Address& a, std::size_t line1, std::size_t line2
 // ---- Messages ----------------------------------------------------------------
 
 std::string BadValuesText(const std::vector<BadValue>& bad) {
-  std::string out = "The data source holds values that cannot be used:";
+  std::string out = src::kBadValues;
   std::size_t listed = 0;
   for (const BadValue& b : bad) {
     if (listed++ == kMaxListed) {
       out += msg::kLineBreak;
-      out += "... and " + std::to_string(bad.size() - kMaxListed) + " more";
+      out += msg::Fill(src::kMoreBadValues, {std::to_string(bad.size() - kMaxListed)});
       break;
     }
     out += msg::kLineBreak;
     out += b.column;
-    if (b.row > 0) out += ", row " + std::to_string(b.row);
+    if (b.row > 0) out += msg::Fill(src::kAtRow, {std::to_string(b.row)});
     out += ": \"" + Shortened(b.value) + "\" " + b.reason;
   }
   out += msg::kLineBreak;
-  out += msg::kCheckSource;
+  out += msg::creation::kCheckSource.en;
   return out;
 }
 
@@ -412,7 +404,7 @@ struct SourceReader::Impl {
         if (k != RowKind::Line)
           kinds += std::string(kinds.empty() ? "" : ", ") + std::string(model::RowKindName(k));
       bad.push_back({std::string(model::kRowKindColumn), rowNumber, Shown(v),
-                     "names no kind of row (empty or LINE for a line, or " + kinds + ")"});
+                     msg::Fill(src::kNoRowKind, {kinds})});
     }
     return false;
   }
@@ -630,7 +622,7 @@ struct SourceReader::Impl {
     a.uri = r.text(COL(BT124));
     if (auto bytes = r.content(COL(BT125))) {
       a.content = std::move(*bytes);
-      a.sourcePath = "BT125, row " + std::to_string(r.number());
+      a.sourcePath = msg::Fill(src::kContentAt, {std::to_string(r.number())});
     }
     a.mimeCode = r.text(COL(BT125_mime));
     a.fileName = r.text(COL(BT125_filename));
@@ -679,9 +671,8 @@ struct SourceReader::Impl {
     // A group of a line: the line is named by BT126.
     LineEntry e{kind, r.text(COL(BT126)), r.number(), {}, {}, {}};
     if (e.lineId.empty()) {
-      bad.push_back({"BT126", r.number(), "",
-                     "is empty: a " + std::string(model::RowKindName(kind)) +
-                         " row names its invoice line in BT126"});
+      bad.push_back(
+          {"BT126", r.number(), "", msg::Fill(src::kLineNotNamed, {model::RowKindName(kind)})});
       return;
     }
     if (kind == RowKind::LineAllowance || kind == RowKind::LineCharge) {
@@ -704,9 +695,8 @@ struct SourceReader::Impl {
     for (LineEntry& e : lineEntries) {
       auto it = byId.find(e.lineId);
       if (it == byId.end() || repeated.count(e.lineId)) {
-        bad.push_back({"BT126", e.row, e.lineId,
-                       it == byId.end() ? "names no invoice line of this invoice"
-                                        : "names more than one invoice line"});
+        bad.push_back(
+            {"BT126", e.row, e.lineId, it == byId.end() ? src::kNoSuchLine : src::kSeveralLines});
         continue;
       }
       model::Line& l = invoice.lines[it->second];
@@ -741,9 +731,9 @@ struct SourceReader::Impl {
           mine = theirs;
           return;
         }
-        bad.push_back({column, e.row, theirs,
-                       "differs from the one of VAT category \"" + e.category + "\" in row " +
-                           std::to_string(it->second.second)});
+        bad.push_back(
+            {column, e.row, theirs,
+             msg::Fill(src::kExemptionDiffers, {e.category, std::to_string(it->second.second)})});
       };
       merge(held.reason, e.reason, "BT120");
       merge(held.reasonCode, e.code, "BT121");
@@ -832,7 +822,7 @@ void ReadEmbeddedFiles(const std::string& list, std::vector<model::Attachment>& 
     start = end + 1;
     if (path.empty()) continue;
     if (!sys::fileExists(path)) {
-      bad.push_back({"EmbeddedFile", 0, path, "does not exist or is no file"});
+      bad.push_back({"EmbeddedFile", 0, path, src::kFileMissing});
       continue;
     }
     model::Attachment a;
@@ -845,7 +835,7 @@ void ReadEmbeddedFiles(const std::string& list, std::vector<model::Attachment>& 
     std::error_code size;
     if (std::filesystem::file_size(path, size) > kMaxEmbeddedBytes && !size) {
       bad.push_back({"EmbeddedFile", 0, path,
-                     "is larger than " + std::to_string(kMaxEmbeddedBytes >> 20) + " MB"});
+                     msg::Fill(src::kFileTooLarge, {std::to_string(kMaxEmbeddedBytes >> 20)})});
       continue;
     }
     try {
@@ -854,7 +844,7 @@ void ReadEmbeddedFiles(const std::string& list, std::vector<model::Attachment>& 
       if (!a.mimeCode.empty()) a.content = std::move(bytes);
     } catch (const std::system_error& e) {
       bad.push_back(
-          {"EmbeddedFile", 0, path, std::string("cannot be read: ") + e.code().message()});
+          {"EmbeddedFile", 0, path, std::string(src::kFileUnreadable) + e.code().message()});
       continue;
     }
     attachments.push_back(std::move(a));

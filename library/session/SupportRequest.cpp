@@ -1,21 +1,14 @@
 #include "session/SupportRequest.h"
 
+#include "messages/Messages.h"
 #include "platform/ui/Interaction.h"
 
 namespace belvora::session {
-namespace {
-
-constexpr const char* kTitleSupport = "Support";
-constexpr const char* kNeedsDisplay =
-    "The support request needs a display (DISPLAY or WAYLAND_DISPLAY).";
-constexpr const char* kWriteTo = " Support-Address: ";
-
-}  // namespace
 
 void ShowSupportWithoutDisplay(const std::string& email) {
-  std::string text = kNeedsDisplay;
-  if (!email.empty()) text += kWriteTo + email;
-  ui::current().message(kTitleSupport, text, ui::Icon::Exclamation);
+  std::string text = messages::creation::kSupportNeedsDisplay;
+  if (!email.empty()) text += messages::creation::kSupportWriteTo + email;
+  ui::current().message(messages::dialogs::kSupportTitle, text, ui::Icon::Exclamation);
 }
 
 }  // namespace belvora::session

@@ -1,41 +1,33 @@
-// The public surface of the creation session. Every public method traps its
-// errors: the user sees the message box, the caller a false result.
+// The public surface of the creation session. Every public method runs in
+// the entry trap: the user sees the message box, the caller a false result.
 #include "belvora/clsXRechnung.h"
 
 #include <exception>
 #include <stdexcept>
 
+#include "messages/Messages.h"
 #include "model/InvoiceTotals.h"
 #include "model/Rules.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/sys/Files.h"
 #include "platform/ui/Interaction.h"
+#include "platform/ui/Trap.h"
 #include "reader/StoreDocument.h"
 #include "session/CreationMessages.h"
 #include "session/DialogWindows.h"
 #include "session/ErrorReport.h"
 #include "session/ExportFile.h"
-#include "session/Messages.h"
 #include "session/SupportRequest.h"
 #include "session/clsXRechnung_Impl.h"
 
 namespace belvora {
 namespace {
 
-constexpr const char* kDocTypeCreated = "AU";
+namespace msg = messages;
 
-// Runs a void method body; an error becomes the catch-all message.
-template <typename F>
-void trapped(F&& body) noexcept {
-  try {
-    body();
-  } catch (...) {
-    try {
-      session::ShowErrorInDll(std::current_exception());
-    } catch (...) {
-    }
-  }
-}
+constexpr const char* kDocTypeCreated = "AU";
+// The public EN 16931 validation page opened by Ecosio.
+constexpr const char* kValidationPage = "https://www.itb.ec.europa.eu/invoice/upload";
 
 // The values the settings store records and the parameter dialog shows.
 void TakeOverSettings(settings::SettingValues& s, const std::string& connection,
@@ -56,7 +48,7 @@ void TakeOverSettings(settings::SettingValues& s, const std::string& connection,
 bool clsXRechnung::Impl::createXRechnung() {
   // The run takes the cursor: a second run on the same session finds none.
   std::unique_ptr<db::Cursor> rows = std::move(lines);
-  if (!rows) throw std::logic_error(session::text::kNoSource);
+  if (!rows) throw std::logic_error(msg::creation::kNoSource);
 
   // Every value is read and checked before anything is written.
   if (!readSource(std::move(rows))) return false;
@@ -76,9 +68,9 @@ bool clsXRechnung::Impl::createXRechnung() {
   } catch (const std::invalid_argument& e) {
     // A term the syntax has no place for: the caller's data, not a fault.
     closeSource();
-    ui::current().message(session::text::kTitleNote,
-                          std::string(session::text::kNotExpressible) + session::text::kLineBreak +
-                              e.what() + session::text::kLineBreak + session::text::kCheckSource,
+    ui::current().message(msg::kTitleNote,
+                          std::string(msg::creation::kNotExpressible) + msg::kLineBreak + e.what() +
+                              msg::kLineBreak + msg::creation::kCheckSource.en,
                           ui::Icon::Exclamation);
     return false;
   }
@@ -109,7 +101,7 @@ bool clsXRechnung::Impl::createXRechnung() {
   if (result == session::ExportResult::Written && !session.tblName.empty()) {
     bool store = true;
     if (session.bolFrageImport)
-      store = ui::current().question(session::text::kTitleNote, session::text::kImportQuestion,
+      store = ui::current().question(msg::kTitleNote, msg::creation::kImportQuestion,
                                      ui::Icon::Question, false);
     // A failed store has been shown with its reason; the run has failed.
     if (store && !reader::StoreDocument(*connection, session.tblName, exportPath, kDocTypeCreated,
@@ -129,7 +121,7 @@ clsXRechnung::~clsXRechnung() {
 }
 
 void clsXRechnung::ShowSupport(const std::string& Email) {
-  trapped([&] {
+  ui::Trap(session::ShowErrorInDll, [&] {
     // Without windows the user is told that the request needs a display.
     if (const auto* windows = session::ActiveDialogWindows())
       windows->support(Email);
@@ -139,7 +131,7 @@ void clsXRechnung::ShowSupport(const std::string& Email) {
 }
 
 void clsXRechnung::ShowAbout() {
-  trapped([] {
+  ui::Trap(session::ShowErrorInDll, [] {
     if (const auto* windows = session::ActiveDialogWindows())
       windows->about();
     else
@@ -151,7 +143,7 @@ void clsXRechnung::ShowParameter(const std::string& DBConnect, const std::string
                                  const std::string& Export, bool Parameter,
                                  const std::string& FileName, const std::string& Tablename,
                                  bool bolFrage) {
-  trapped([&] {
+  ui::Trap(session::ShowErrorInDll, [&] {
     // Opening the dialog records nothing: the record is the last session's
     // (a new object has none), and OK saves the query flag.
     TakeOverSettings(impl_->recorded, DBConnect, Datasource, Export, Parameter, FileName, Tablename,
@@ -164,21 +156,17 @@ void clsXRechnung::ShowParameter(const std::string& DBConnect, const std::string
 }
 
 bool clsXRechnung::CreateXRechnung() {
-  try {
-    return impl_->createXRechnung();
-  } catch (...) {
+  // A failed run frees its document and model before the message is shown.
+  auto report = [this](std::exception_ptr error) {
     impl_->writer.reset();
     impl_->invoice = model::Invoice();
-    try {
-      session::ShowErrorInDll(std::current_exception());
-    } catch (...) {
-    }
-    return false;
-  }
+    session::ShowErrorInDll(error);
+  };
+  return ui::Trap(report, [this] { return impl_->createXRechnung(); });
 }
 
 void clsXRechnung::SpecifiedTradeAllowanceChange() {
-  trapped([&] {
+  ui::Trap(session::ShowErrorInDll, [&] {
     if (impl_->writer) impl_->writer->writeAllowances();
   });
 }
@@ -187,7 +175,7 @@ bool clsXRechnung::DLL_Init_DB(const std::string& ExportFile, const std::string&
                                const std::string& SQL, const std::string& ParameterString,
                                bool Parameter, const std::string& EmbeddedFile,
                                const std::string& tblName, bool bolFrageImport) {
-  try {
+  return ui::Trap(session::ShowConnectFailed, [&] {
     // A session left open by an earlier call of this object is closed
     // first, so a retry starts cleanly.
     impl_->closeSource();
@@ -205,28 +193,18 @@ bool clsXRechnung::DLL_Init_DB(const std::string& ExportFile, const std::string&
 
     impl_->sourceReady = impl_->openSource();
     return impl_->sourceReady;
-  } catch (...) {
-    try {
-      ui::current().message(
-          session::text::kTitleNote,
-          session::ConnectFailedText(session::DescribeError(std::current_exception()).description),
-          ui::Icon::Information);
-    } catch (...) {
-    }
-    return false;
-  }
+  });
 }
 
 void clsXRechnung::Ecosio() {
-  trapped([] {
-    if (!sys::openExternal(session::text::kValidationPage))
-      throw std::runtime_error(std::string("Cannot open the web page ") +
-                               session::text::kValidationPage + " (xdg-open is not available).");
+  ui::Trap(session::ShowErrorInDll, [] {
+    if (!sys::openExternal(kValidationPage))
+      throw std::runtime_error(msg::Fill(msg::creation::kCannotOpenPage, {kValidationPage}));
   });
 }
 
 void clsXRechnung::BillingSpecifiedPeriod() {
-  trapped([&] {
+  ui::Trap(session::ShowErrorInDll, [&] {
     if (impl_->writer) impl_->writer->writeBillingPeriod();
   });
 }

@@ -3,18 +3,20 @@
 #include <optional>
 #include <stdexcept>
 
+#include "messages/Messages.h"
 #include "model/RequiredFields.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/sys/Ascii.h"
 #include "platform/ui/Interaction.h"
 #include "session/CreationMessages.h"
 #include "session/ErrorReport.h"
-#include "session/Messages.h"
 #include "session/SourceReader.h"
 #include "session/clsXRechnung_Impl.h"
 
 namespace belvora {
 namespace {
+
+namespace msg = messages;
 
 constexpr std::chrono::seconds kConnectionTimeout{10};
 
@@ -36,9 +38,7 @@ std::unique_ptr<db::Cursor> runSourceQuery(db::Connection& connection,
   auto blank = session.SQL.find(' ');
   std::string procedure =
       blank == std::string::npos ? "" : std::string(ascii::TrimBlanks(session.SQL.substr(blank)));
-  if (procedure.empty())
-    throw db::Error("The source query names no stored procedure (expected \"exec <name>\"): \"" +
-                    session.SQL + "\"");
+  if (procedure.empty()) throw db::Error(msg::Fill(msg::creation::kNoProcedure, {session.SQL}));
   std::optional<std::string> selector;
   if (!session.ParameterString.empty()) selector = session.ParameterString;
   return connection.callProcedure(procedure, selector);
@@ -54,15 +54,15 @@ bool clsXRechnung::Impl::openSource() {
     lines = runSourceQuery(*connection, session);
     hasRow = lines->next();
     if (!hasRow)
-      ui::current().message(session::text::kTitleNote,
-                            session::NoRowsText(session.ParameterString) +
-                                session::text::kLineBreak + session::text::kCheckSource,
+      ui::current().message(msg::kTitleNote,
+                            session::NoRowsText(session.ParameterString) + msg::kLineBreak +
+                                msg::creation::kCheckSource.en,
                             ui::Icon::Exclamation);
     return hasRow;
   } catch (const std::exception& e) {
     lines.reset();
     connection.reset();
-    ui::current().message(session::text::kTitleNote, session::ConnectFailedText(e.what()),
+    ui::current().message(msg::kTitleNote, session::ConnectFailedText(e.what()),
                           ui::Icon::Information);
     return false;
   }
@@ -72,9 +72,9 @@ bool clsXRechnung::Impl::readSource(std::unique_ptr<db::Cursor> rows) {
   auto refuse = [&](const std::string& problems) {
     rows.reset();
     closeSource();
-    ui::current().message(session::text::kTitleNote,
-                          std::string(session::text::kRequiredMissing) + session::text::kLineBreak +
-                              problems + session::text::kLineBreak + session::text::kCheckSource,
+    ui::current().message(msg::kTitleNote,
+                          std::string(msg::creation::kRequiredMissing) + msg::kLineBreak +
+                              problems + msg::kLineBreak + msg::creation::kCheckSource.en,
                           ui::Icon::Exclamation);
     return false;
   };
@@ -98,7 +98,7 @@ bool clsXRechnung::Impl::readSource(std::unique_ptr<db::Cursor> rows) {
     }
     reader.add(rows->row(), number);
   } while (rows->next());
-  if (!checked) return refuse(session::text::kNoLineRow);
+  if (!checked) return refuse(msg::creation::kNoLineRow);
   rows.reset();
 
   invoice = reader.finish();
@@ -107,8 +107,7 @@ bool clsXRechnung::Impl::readSource(std::unique_ptr<db::Cursor> rows) {
   if (bad.empty()) return true;
   invoice = model::Invoice();
   closeSource();
-  ui::current().message(session::text::kTitleNote, session::BadValuesText(bad),
-                        ui::Icon::Exclamation);
+  ui::current().message(msg::kTitleNote, session::BadValuesText(bad), ui::Icon::Exclamation);
   return false;
 }
 

@@ -16,9 +16,6 @@
 
 namespace belvora::text {
 
-// Title of message boxes that have no title of their own.
-inline constexpr const char* kDefaultTitle = "belvora";
-
 // ---- Text ---------------------------------------------------------------
 
 // Removes leading and trailing blanks (spaces only; tabs and line breaks stay).

@@ -17,6 +17,7 @@
 #include <string>
 #include <utility>
 
+#include "messages/Messages.h"
 #include "platform/sys/Clock.h"
 #include "text/Texte.h"
 #include "writer/InvoiceWriterState.h"
@@ -24,6 +25,10 @@
 namespace belvora::writer {
 
 namespace {
+
+// The texts of the terms CII has no place for.
+namespace msg = ::belvora::messages::writer;
+using ::belvora::messages::Fill;
 
 // Declared unless the invoice names its own specification (CVD, extension).
 constexpr const char* kGuidelineId =
@@ -50,13 +55,11 @@ void CheckExpressible(const model::Invoice& inv) {
   size_t preceding = 0;
   for (const model::PrecedingInvoice& p : inv.precedingInvoices)
     if (!Blank(p.number) || p.date) ++preceding;
-  if (preceding > 1)
-    add("CII holds one preceding invoice reference (BG-3); the invoice has " +
-        std::to_string(preceding) + ".");
+  if (preceding > 1) add(Fill(msg::kOnePreceding, {std::to_string(preceding)}));
   if (inv.totals.vatTotalInAccountingCurrency && Blank(inv.vatAccountingCurrency))
-    add("The VAT total in accounting currency (BT-111) needs the accounting currency (BT-6).");
+    add(msg::kAccountingCurrency);
   if ((inv.taxPointDate || !Blank(inv.taxPointDateCode)) && inv.vatBreakdown.empty())
-    add("The tax point date (BT-7, BT-8) needs a VAT breakdown (BG-23) to be written in.");
+    add(msg::kTaxPointWithoutBreakdown);
   // Several payment means blocks are one means with several accounts: one
   // code for all, and one text where a block states one (CII-SR-467/468
   // compare only the texts that are there).
@@ -68,17 +71,14 @@ void CheckExpressible(const model::Invoice& inv) {
     if (!firstText && !Blank(pm.text)) firstText = &pm.text;
     const bool sameCode = pm.code == firstMeans->code;
     if (!sameCode || (!Blank(pm.text) && pm.text != *firstText)) {
-      add("CII holds one payment means code and text (BT-81, BT-82) for all payment "
-          "instructions; the invoice has \"" +
-          (sameCode ? *firstText : firstMeans->code) + "\" and \"" +
-          (sameCode ? pm.text : pm.code) + "\".");
+      add(Fill(msg::kOnePaymentMeans,
+               {sameCode ? *firstText : firstMeans->code, sameCode ? pm.text : pm.code}));
       break;
     }
   }
   for (const model::Line& l : inv.lines)
     if (l.priceDiscount && !l.grossPrice)
-      add("The item price discount (BT-147) needs the gross price (BT-148), line " +
-          std::to_string(l.sourceRow) + ".");
+      add(Fill(msg::kDiscountWithoutGross, {std::to_string(l.sourceRow)}));
   if (!problems.empty()) throw std::invalid_argument(problems);
 }
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "messages/Messages.h"
 #include "platform/mail/SupportMail.h"
 #include "platform/settings/IniFile.h"
 #include "platform/settings/SettingsStore.h"
@@ -42,8 +43,7 @@ int parsePort(const std::string& text, const std::string& origin) {
     if (digits) port = port * 10 + (c - '0');
   }
   if (!digits || port < 1 || port > 65535)
-    throw std::runtime_error("the mail server port '" + text + "' (" + origin +
-                             ") is not a number from 1 to 65535");
+    throw std::runtime_error(messages::Fill(messages::mail::kPortNotNumber, {text, origin}));
   return port;
 }
 
@@ -52,10 +52,7 @@ void checkPrivate(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return;
   if ((st.st_mode & 077) != 0)
-    throw std::runtime_error("the settings file " + path +
-                             " holds the mail password but other users may read it; "
-                             "restrict it with: chmod 600 " +
-                             path);
+    throw std::runtime_error(messages::Fill(messages::mail::kPasswordReadable, {path, path}));
 }
 
 }  // namespace
@@ -72,7 +69,7 @@ MailSettings LoadMailSettings() {
   if (const char* v = environment(kPortEnv))
     s.port = parsePort(v, kPortEnv);
   else if (auto v = ini.get(kSection, kPortKey); v && !v->empty())
-    s.port = parsePort(*v, "[Mail] port in " + path);
+    s.port = parsePort(*v, messages::Fill(messages::mail::kPortInFile, {path}));
   return s;
 }
 

@@ -3,6 +3,8 @@
 #include <array>
 #include <stdexcept>
 
+#include "messages/Messages.h"
+
 namespace belvora::mail {
 namespace {
 
@@ -241,11 +243,10 @@ std::string FilenameParameters(const std::string& path) {
 
 std::string ComposeMail(const ComposedMail& mail) {
   if (!IsValidAddress(mail.from))
-    throw std::invalid_argument("'" + mail.from + "' is not a valid sender address");
+    throw std::invalid_argument(messages::Fill(messages::mail::kSenderInvalid, {mail.from}));
   if (!IsValidAddress(mail.to))
-    throw std::invalid_argument("'" + mail.to + "' is not one valid recipient address");
-  if (holdsLineBreak(mail.subject))
-    throw std::invalid_argument("the subject must not contain a line break");
+    throw std::invalid_argument(messages::Fill(messages::mail::kRecipientInvalid, {mail.to}));
+  if (holdsLineBreak(mail.subject)) throw std::invalid_argument(messages::mail::kSubjectLineBreak);
 
   std::string out;
   out.reserve(mail.body.size() + mail.attachmentBytes.size() * 4 / 3 + 1024);

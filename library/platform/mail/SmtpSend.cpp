@@ -11,12 +11,16 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "messages/Messages.h"
 #include "platform/mail/MailText.h"
 #include "platform/mail/SupportMail.h"
 #include "platform/sys/Files.h"
 
 namespace belvora::mail {
 namespace {
+
+namespace text = ::belvora::messages::mail;
+using ::belvora::messages::Fill;
 
 // Larger attachments are refused before connecting; most servers refuse
 // messages of this size anyway.
@@ -34,8 +38,7 @@ void globalInit() {
   static CURLcode result = CURLE_OK;
   std::call_once(once, [] { result = curl_global_init(CURL_GLOBAL_DEFAULT); });
   if (result != CURLE_OK)
-    throw std::runtime_error(std::string("the mail library cannot start: ") +
-                             curl_easy_strerror(result));
+    throw std::runtime_error(std::string(text::kCannotStart) + curl_easy_strerror(result));
 }
 
 [[noreturn]] void fail(const std::string& reason) { throw std::runtime_error(reason); }
@@ -48,15 +51,12 @@ std::string trimBlanks(const std::string& s) {
 
 // Host names and IP addresses only: nothing that would change the URL.
 std::string serverInUrl(const std::string& server) {
-  if (server.empty())
-    fail(
-        "no mail server is configured (server= in [Mail] of the settings file, or "
-        "BELVORA_SMTP_SERVER)");
+  if (server.empty()) fail(text::kNoServer);
   bool v6 = server.find(':') != std::string::npos;
   for (char c : server) {
     bool ok = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
               (v6 ? c == ':' || c == '.' : c == '.' || c == '-');
-    if (!ok) fail("'" + server + "' is not a host name or IP address of a mail server");
+    if (!ok) fail(Fill(text::kBadServer, {server}));
   }
   return v6 ? "[" + server + "]" : server;
 }
@@ -64,7 +64,7 @@ std::string serverInUrl(const std::string& server) {
 std::string uniqueId() {
   unsigned char random[16];
   if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
-    fail(std::string("no random numbers for the message: ") + std::strerror(errno));
+    fail(std::string(text::kNoRandom) + std::strerror(errno));
   static constexpr char kHex[] = "0123456789abcdef";
   std::string id;
   for (unsigned char b : random) {
@@ -77,16 +77,16 @@ std::string uniqueId() {
 // The whole file, read before any connection is made.
 std::string readAttachment(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) fail("cannot open attachment '" + path + "': " + std::strerror(errno));
+  if (fd < 0) fail(Fill(text::kAttachmentUnopenable, {path, std::strerror(errno)}));
   struct stat st {};
   bool ok = ::fstat(fd, &st) == 0;
   int err = errno;
   ::close(fd);
-  if (!ok) fail("cannot read attachment '" + path + "': " + std::strerror(err));
-  if (!S_ISREG(st.st_mode)) fail("the attachment '" + path + "' is not a file");
+  if (!ok) fail(Fill(text::kAttachmentUnreadable, {path, std::strerror(err)}));
+  if (!S_ISREG(st.st_mode)) fail(Fill(text::kAttachmentNotFile, {path}));
   if (st.st_size > kMaxAttachmentBytes)
-    fail("the attachment '" + path + "' is larger than " +
-         std::to_string(kMaxAttachmentBytes / (1024 * 1024)) + " MB");
+    fail(Fill(text::kAttachmentTooLarge,
+              {path, std::to_string(kMaxAttachmentBytes / (1024 * 1024))}));
   try {
     return sys::readFile(path, "attachment");
   } catch (const std::exception& e) {
@@ -110,7 +110,7 @@ size_t readUpload(char* buffer, size_t size, size_t count, void* user) {
 template <typename T>
 void set(CURL* curl, CURLoption option, T value) {
   CURLcode rc = curl_easy_setopt(curl, option, value);
-  if (rc != CURLE_OK) fail(std::string("mail transport setup failed: ") + curl_easy_strerror(rc));
+  if (rc != CURLE_OK) fail(std::string(text::kSetupFailed) + curl_easy_strerror(rc));
 }
 
 }  // namespace
@@ -118,22 +118,16 @@ void set(CURL* curl, CURLoption option, T value) {
 void Send(const MailSettings& settings, const MailMessage& message) {
   // Checks that need no connection come first.
   const std::string recipient = trimBlanks(message.recipient);
-  if (recipient.find_first_of("\r\n") != std::string::npos)
-    fail("the recipient address must not contain a line break");
-  if (!IsValidAddress(recipient)) fail("'" + recipient + "' is not one valid e-mail address");
-  if (message.subject.find_first_of("\r\n") != std::string::npos)
-    fail("the subject must not contain a line break");
+  if (recipient.find_first_of("\r\n") != std::string::npos) fail(text::kRecipientLineBreak);
+  if (!IsValidAddress(recipient)) fail(Fill(text::kBadRecipient, {recipient}));
+  if (message.subject.find_first_of("\r\n") != std::string::npos) fail(text::kSubjectLineBreak);
   const std::string host = serverInUrl(settings.server);
   if (settings.port < 1 || settings.port > 65535)
-    fail("the mail server port " + std::to_string(settings.port) + " is not valid");
-  if (settings.user.empty() || settings.password.empty())
-    fail(
-        "no mail account is configured (user= and password= in [Mail] of the settings file, "
-        "or BELVORA_SMTP_USER and BELVORA_SMTP_PASSWORD)");
-  if (!IsValidAddress(settings.sender))
-    fail("the configured sender '" + settings.sender + "' is not a valid e-mail address");
+    fail(Fill(text::kBadPort, {std::to_string(settings.port)}));
+  if (settings.user.empty() || settings.password.empty()) fail(text::kNoAccount);
+  if (!IsValidAddress(settings.sender)) fail(Fill(text::kBadSender, {settings.sender}));
   if (!settings.caFile.empty() && ::access(settings.caFile.c_str(), R_OK) != 0)
-    fail("cannot read the CA file '" + settings.caFile + "': " + std::strerror(errno));
+    fail(Fill(text::kCaUnreadable, {settings.caFile, std::strerror(errno)}));
 
   ComposedMail mail;
   mail.from = settings.sender;
@@ -155,14 +149,14 @@ void Send(const MailSettings& settings, const MailMessage& message) {
 
   globalInit();
   std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
-  if (!curl) fail("the mail transport cannot be created");
+  if (!curl) fail(text::kNoTransport);
   CURL* c = curl.get();
   char error[CURL_ERROR_SIZE] = {};
   const std::string url = "smtps://" + host + ":" + std::to_string(settings.port);
   const std::string from = "<" + settings.sender + ">";
   std::unique_ptr<curl_slist, SlistDeleter> rcpt(
       curl_slist_append(nullptr, ("<" + recipient + ">").c_str()));
-  if (!rcpt) fail("out of memory");
+  if (!rcpt) fail(text::kOutOfMemory);
   Upload upload{&text};
 
   set(c, CURLOPT_ERRORBUFFER, error);
@@ -188,8 +182,7 @@ void Send(const MailSettings& settings, const MailMessage& message) {
   CURLcode rc = curl_easy_perform(c);
   if (rc != CURLE_OK) {
     std::string reason = *error ? error : curl_easy_strerror(rc);
-    fail("mail server " + settings.server + " port " + std::to_string(settings.port) + ": " +
-         reason);
+    fail(Fill(text::kServerFailed, {settings.server, std::to_string(settings.port), reason}));
   }
 }
 

@@ -2,16 +2,11 @@
 
 #include <exception>
 
+#include "messages/Messages.h"
 #include "platform/ui/Interaction.h"
 
 namespace belvora::mail {
-namespace {
-
-constexpr const char* kSubjectPrefix = "Support-Anfrage von: ";
-constexpr const char* kTitleNote = "Note";
-constexpr const char* kSendFailed = "Fehler beim Senden der Nachricht: ";
-
-}  // namespace
+namespace msg = ::belvora::messages;
 
 bool SendSupportMail(const std::string& message, const std::string& attachmentPath,
                      const std::string& recipient) {
@@ -19,19 +14,17 @@ bool SendSupportMail(const std::string& message, const std::string& attachmentPa
   try {
     MailSettings settings = LoadMailSettings();
     if (settings.customer.find_first_not_of(" \t") == std::string::npos)
-      throw std::runtime_error(
-          "no customer identification is configured (customer= in [Mail] of the settings "
-          "file, or BELVORA_SMTP_CUSTOMER)");
-    Send(settings,
-         MailMessage{recipient, kSubjectPrefix + settings.customer, message, attachmentPath});
+      throw std::runtime_error(msg::mail::kNoCustomer);
+    Send(settings, MailMessage{recipient, msg::mail::kSubjectPrefix + settings.customer, message,
+                               attachmentPath});
     return true;
   } catch (const std::exception& e) {
     reason = e.what();
   } catch (...) {
-    reason = "unknown error";
+    reason = msg::kUnknownError;
   }
   try {
-    ui::current().message(kTitleNote, kSendFailed + reason, ui::Icon::Critical);
+    ui::current().message(msg::kTitleNote, msg::mail::kSendFailed + reason, ui::Icon::Critical);
   } catch (...) {
   }
   return false;

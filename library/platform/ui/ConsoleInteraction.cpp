@@ -5,6 +5,8 @@
 #include <mutex>
 #include <string_view>
 
+#include "messages/Messages.h"
+
 namespace belvora::ui {
 namespace {
 
@@ -34,7 +36,7 @@ bool ConsoleInteraction::question(const std::string& title, const std::string& t
   }
   std::lock_guard lock(outputMutex());
   err_ << '[' << title << "] " << text << '\n'
-       << "-> " << (answer ? "Yes" : "No") << '\n'
+       << "-> " << (answer ? messages::kAnswerYes : messages::kAnswerNo) << '\n'
        << std::flush;
   return answer;
 }

@@ -7,15 +7,15 @@
 
 #include <string>
 
+#include "messages/Messages.h"
+
 class QWidget;
 
 namespace belvora::ui::qt {
 
-inline constexpr const char* kForeignThread =
-    "Windows can only be opened on the thread that runs the user interface; this call came "
-    "from another thread and was not carried out.";
-inline constexpr const char* kNoWidgets =
-    "The host application runs Qt without widgets, so no window can be opened.";
+// Why no window can be opened.
+inline constexpr const char* kForeignThread = messages::windows::kForeignThread;
+inline constexpr const char* kNoWidgets = messages::windows::kNoWidgets;
 
 // True when a QApplication exists or could be created: a display, or a Qt
 // platform chosen through QT_QPA_PLATFORM.

@@ -4,6 +4,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include "messages/Messages.h"
 #include "platform/ui/qt/QtApplication.h"
 #include "platform/ui/qt/QtText.h"
 
@@ -47,7 +48,7 @@ void QtInteraction::message(const std::string& title, const std::string& text, I
 bool QtInteraction::question(const std::string& title, const std::string& text, Icon icon,
                              bool defaultYes) {
   if (!usable(title)) {
-    console_.message(title, text + "\n-> No", icon);
+    console_.message(title, text + "\n-> " + messages::kAnswerNo, icon);
     return false;
   }
   QMessageBox box(iconOf(icon), toQt(title), toQt(text), QMessageBox::Yes | QMessageBox::No,
