@@ -4,23 +4,20 @@
 
 #include "messages/Messages.h"
 #include "platform/ui/Interaction.h"
+#include "platform/ui/Trap.h"
 
 namespace belvora::session {
 namespace msg = messages;
 
 ErrorReport DescribeError(std::exception_ptr error) {
   ErrorReport report;
+  report.description = ui::DescriptionOf(error);
   try {
     if (error) std::rethrow_exception(error);
-    report.description = msg::kUnknownError;
   } catch (const std::system_error& e) {
     report.number = e.code().value() ? e.code().value() : 1;
     report.systemCode = e.code().value();
-    report.description = e.what();
-  } catch (const std::exception& e) {
-    report.description = e.what();
   } catch (...) {
-    report.description = msg::kUnknownError;
   }
   return report;
 }

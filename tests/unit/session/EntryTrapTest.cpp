@@ -3,6 +3,7 @@
 // as False. The break is the interaction itself failing at the entry's
 // first message, with each kind of exception.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <fstream>
 #include <functional>
@@ -164,6 +165,11 @@ const Entry kEntries[] = {
 };
 
 TEST(EntryTrap, EveryEntryShowsExactlyItsOwnMessageAndGivesFalse) {
+  // The sessions record their settings here, not where other tests read them.
+  TempDir config;
+  const char* shared = std::getenv("XDG_CONFIG_HOME");
+  const std::string sharedConfig = shared ? shared : "";
+  ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
   for (const Entry& entry : kEntries) {
     for (const Break& b : kBreaks) {
       SCOPED_TRACE(std::string(entry.name) + ", " + b.name);
@@ -205,6 +211,10 @@ TEST(EntryTrap, EveryEntryShowsExactlyItsOwnMessageAndGivesFalse) {
       }
     }
   }
+  if (shared)
+    ::setenv("XDG_CONFIG_HOME", sharedConfig.c_str(), 1);
+  else
+    ::unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace
