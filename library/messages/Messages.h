@@ -3,8 +3,8 @@
 // Every fixed text the library shows its user: message titles and texts,
 // questions, prompts and the captions of its dialogs. What changes from call
 // to call (a path, a column, a database's reason) is put in where the message
-// is composed; "{}" marks the place of each value, in order. Callers, stored
-// files and tests compare these texts byte for byte: never reword one.
+// is composed; "{}" marks the place of each value, in order. Users, callers
+// and tests know these texts word for word: never reword one.
 //
 // Kept elsewhere, each a table of its own:
 // - the EN 16931 and XRechnung rule texts, generated from the official
