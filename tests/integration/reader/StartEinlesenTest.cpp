@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 
 #include "ReaderTestSupport.h"
+#include "fakes/SharedArtefacts.h"
 #include "platform/db/Connection.h"
 
 extern char** environ;
@@ -20,7 +21,7 @@ using ::testing::Not;
 
 namespace {
 
-const std::string kCorpus = BELVORA_CORPUS_DIR;
+const std::string kCorpus = belvora::test::CorpusDir();
 
 struct StartRun {
   int status = -1;
@@ -90,6 +91,7 @@ double german(const std::string& text) {
 }
 
 TEST_F(StartEinlesen, ReadsShowsAndStoresWithoutAsking) {
+  BELVORA_REQUIRE_CORPUS();
   const std::string pdf = kCorpus + "/pdf/ferd-zf23__EN16931_Gutschrift.pdf";
   auto run = start("action=einlesen|inputxml=" + pdf + "|connect=" + connect +
                    "|table=tblDocuments|language=DE|askimport=nein");
@@ -110,6 +112,7 @@ TEST_F(StartEinlesen, ReadsShowsAndStoresWithoutAsking) {
 }
 
 TEST_F(StartEinlesen, AsksByDefaultAndTakesTheAnswer) {
+  BELVORA_REQUIRE_CORPUS();
   const std::string xml = kCorpus + "/en16931/cii/CII_example5.xml";
   auto run = start(" ACTION = Einlesen | InputXML = " + xml + " | Connect = " + connect +
                        " | Table = tblDocuments ",

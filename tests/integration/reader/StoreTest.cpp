@@ -7,6 +7,7 @@
 
 #include "ReaderTestSupport.h"
 #include "fakes/FakeInteraction.h"
+#include "fakes/SharedArtefacts.h"
 #include "platform/db/Connection.h"
 #include "platform/sys/Files.h"
 #include "reader/ReadXML.h"
@@ -30,13 +31,14 @@ namespace reader = belvora::reader;
 
 namespace {
 
-const std::string kExample5 = std::string(BELVORA_CORPUS_DIR) + "/en16931/cii/CII_example5.xml";
+const std::string kExample5 = belvora::test::CorpusDir() + "/en16931/cii/CII_example5.xml";
 
 class StoreTest : public ::testing::TestWithParam<Backend> {
  protected:
   void SetUp() override {
     if (const char* t = std::getenv("TMPDIR")) oldTmp_ = t;
     if (const char* u = std::getenv("USER")) oldUser_ = u;
+    BELVORA_REQUIRE_CORPUS();
     ::setenv("TMPDIR", dir.path().c_str(), 1);
     ::setenv("USER", "erfasser", 1);
     ::unsetenv("BELVORA_ANSWER");

@@ -10,16 +10,14 @@
 
 #include "InvoiceFixture.h"
 #include "fakes/FakeInteraction.h"
+#include "fakes/SharedArtefacts.h"
 
 namespace belvora::test {
 
 namespace {
 
 TEST(Validation, GeneratedInvoicesPassEn16931) {
-  if (std::system("command -v java >/dev/null 2>&1") != 0) {
-    if (std::getenv("BELVORA_REQUIRE_JAVA")) FAIL() << "java is required for the validation";
-    GTEST_SKIP() << "java is not installed: EN 16931 validation skipped";
-  }
+  BELVORA_REQUIRE_VALIDATION();
   PinnedToday today;
   ScopedFakeInteraction ui;
   auto dir =
@@ -43,7 +41,7 @@ TEST(Validation, GeneratedInvoicesPassEn16931) {
       {"card.xml", WriteDocument(card)},
       {"rates.xml", WriteDocument(zeroRate)},
   };
-  std::string command = std::string(BELVORA_VALIDATION_DIR) + "/check";
+  std::string command = ValidationDir() + "/check";
   for (const auto& [name, xml] : documents) {
     std::ofstream(dir / name, std::ios::binary) << xml;
     command += " '" + (dir / name).string() + "'";
