@@ -15,5 +15,5 @@ mkdir -p "$repo/out"
 export BELVORA_UI=console
 # A run before this one left the file: replace it instead of keeping it.
 export BELVORA_ANSWER=yes
-build/launcher/Start "action=erstellen|outputxml=$repo/out/RG252068.xml|connect=Data Source=$repo/testprog/source/VorlageDB.sqlite|sql=Select * from VorlageXRechnung|sqlparam=252068|usesqlparam=FALSE|table=tblDocuments"
+build/launcher/Start "action=erstellen|outputxml=$repo/out/RG252068.xml|connect=Data Source=$repo/build/testprog/source/VorlageDB.sqlite|sql=Select * from VorlageXRechnung|sqlparam=252068|usesqlparam=FALSE|table=tblDocuments"
 echo "$repo/out/RG252068.xml"

@@ -93,8 +93,9 @@ class Plain {
 
 std::string E(const std::string& name) { return "*[local-name()='" + name + "']"; }
 
-// The first element of that name anywhere. Appended piece by piece: GCC 12
-// at -O3 warns falsely (-Wrestrict) on a literal plus a temporary string.
+// The first element of that name anywhere. Here and in path() the text is
+// appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on a
+// literal plus a temporary string.
 std::string first(const std::string& name) {
   std::string expr = "(//";
   expr += E(name);
@@ -104,7 +105,10 @@ std::string first(const std::string& name) {
 
 std::string path(std::initializer_list<std::string> names) {
   std::string p;
-  for (const auto& n : names) p += "/" + E(n);
+  for (const auto& n : names) {
+    p += '/';
+    p += E(n);
+  }
   return p;
 }
 
