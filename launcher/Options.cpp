@@ -10,6 +10,17 @@
 #include "Usage.h"
 
 namespace start {
+namespace {
+
+// A full disk or a closed pipe must not pass for a printed text.
+int written() {
+  std::cout.flush();
+  if (std::cout) return kExitSuccess;
+  std::cerr << "[Start] Die Ausgabe kann nicht geschrieben werden.\n" << std::flush;
+  return kExitFailed;
+}
+
+}  // namespace
 
 int HandleOption(int argc, char** argv) {
   if (argc != 2) return -1;
@@ -17,13 +28,13 @@ int HandleOption(int argc, char** argv) {
   if (option == "--help" || option == "-h") {
     std::cout << "Aufruf: Start \"action=...|name=value|...\"\n"
                  "        Start --help | --version\n\n"
-              << UsageText() << std::flush;
-    return std::cout ? kExitSuccess : kExitFailed;
+              << UsageText();
+    return written();
   }
   if (option == "--version") {
-    std::cout << "Start " << BELVORA_VERSION_STRING << " (libbelvora " << belvora_version() << ")\n"
-              << std::flush;
-    return std::cout ? kExitSuccess : kExitFailed;
+    std::cout << "Start " << BELVORA_VERSION_STRING << " (libbelvora " << belvora_version()
+              << ")\n";
+    return written();
   }
   return -1;
 }

@@ -27,8 +27,8 @@ struct StartRun {
 
 // Runs Start with the arguments as given (no shell), its output captured.
 StartRun runStart(const std::vector<std::string>& args, const belvora::test::TempDir& dir,
-                  const std::vector<std::string>& extraEnv = {}) {
-  std::string outFile = dir / "stdout.txt";
+                  const std::vector<std::string>& extraEnv = {}, std::string outFile = "") {
+  if (outFile.empty()) outFile = dir / "stdout.txt";
   std::string errFile = dir / "stderr.txt";
   std::vector<std::string> env = {"BELVORA_UI=console", "XDG_CONFIG_HOME=" + (dir / "config"),
                                   "PATH=/usr/bin:/bin"};
@@ -55,7 +55,7 @@ StartRun runStart(const std::vector<std::string>& args, const belvora::test::Tem
     run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
   }
   posix_spawn_file_actions_destroy(&actions);
-  run.out = belvora::sys::readFile(outFile);
+  if (outFile.starts_with(dir.path().string())) run.out = belvora::sys::readFile(outFile);
   run.err = belvora::sys::readFile(errFile);
   return run;
 }
@@ -147,6 +147,10 @@ TEST_F(StartProgram, HelpAndVersionGoToStandardOutputAndEndWithZero) {
   EXPECT_EQ(v.status, 0);
   EXPECT_EQ(v.out, "Start " BELVORA_VERSION_STRING " (libbelvora " BELVORA_VERSION_STRING ")\n");
   EXPECT_EQ(v.err, "");
+  // Output that cannot be written is a failure with its message.
+  StartRun full = runStart({"--help"}, dir, {}, "/dev/full");
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.err, "[Start] Die Ausgabe kann nicht geschrieben werden.\n");
   // With more words it is a parameter string like any other.
   StartRun more = runStart({"--version", "action=x"}, dir);
   EXPECT_EQ(more.status, 2);
