@@ -85,6 +85,11 @@ struct CorpusPdf {
   bool compressed;
 };
 
+// Test names show the file, not the bytes of the struct.
+void PrintTo(const CorpusPdf& c, std::ostream* os) {
+  *os << (c.file.empty() ? "(no corpus)" : c.file);
+}
+
 std::string field(const std::string& notes, const std::string& key) {
   auto at = notes.find(key + "=");
   if (at == std::string::npos) return {};
