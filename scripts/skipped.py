@@ -12,12 +12,9 @@ def reason(output):
     return "(no reason given)"
 
 
-count = 0
 for path in sys.argv[1:]:
-    for case in ET.parse(path).getroot().iter("testcase"):
-        if case.find("skipped") is None or case.get("status") == "disabled":
-            continue
-        count += 1
-        out = case.findtext("system-out") or ""
-        print(f"  {case.get('name')}: {reason(out)}")
-print(f"{count} test(s) skipped")
+    skipped = [case for case in ET.parse(path).getroot().iter("testcase")
+               if case.find("skipped") is not None and case.get("status") != "disabled"]
+    print(f"{path}: {len(skipped)} test(s) skipped")
+    for case in skipped:
+        print(f"  {case.get('name')}: {reason(case.findtext('system-out') or '')}")

@@ -30,9 +30,12 @@ class NothingSelected : public ::testing::EmptyTestEventListener {
   void OnTestIterationStart(const ::testing::UnitTest& unit, int) override {
     const std::string filter = GTEST_FLAG_GET(filter);
     if (unit.test_to_run_count() > 0 || filter == "*") return;
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
     std::cerr << "no test matches --gtest_filter=" << filter
               << ": the test list is stale (the invoice corpus changed since it was made); "
-                 "rebuild this test executable\n";
+                 "remove "
+              << self.string() << " and build again\n";
     std::_Exit(1);
   }
 };
