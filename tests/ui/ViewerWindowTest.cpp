@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "fakes/SharedArtefacts.h"
 #include "ModalDriver.h"
 #include "UiTestSupport.h"
 #include "belvora/clsXConverter.h"
@@ -31,7 +32,7 @@ using belvora::test::textOf;
 
 namespace {
 
-const std::string kCorpus = BELVORA_CORPUS_DIR;
+const std::string kCorpus = belvora::test::CorpusDir();
 
 QString nameOf(FieldArray array, std::size_t index) {
   const char* names[] = {"txtRechnungdaten", "txtSeller", "txtBuyer", "txtSonstige"};
@@ -113,6 +114,7 @@ TEST_F(ViewerWindow, ShowsEveryFieldOfEachTemplateInvoice) {
 }
 
 TEST_F(ViewerWindow, ShowsUblAndHybridPdfInvoicesOfTheCorpus) {
+  BELVORA_REQUIRE_CORPUS();
   for (const std::string& file : {kCorpus + "/ubl/mustang__XRECHNUNG_Einfach.ubl.xml",
                                   kCorpus + "/pdf/ferd-zf23__XRECHNUNG_Einfach.pdf"}) {
     const ViewModel model = reference(file, "DE");

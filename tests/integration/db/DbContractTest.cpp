@@ -326,8 +326,7 @@ TEST_P(DbContract, AFailedStatementDoesNotEndTheTransaction) {
 }
 
 TEST_P(DbContract, DocumentsTableStoresTheFileBytes) {
-  const fs::path file =
-      fs::path(BELVORA_CORPUS_DIR) / "pdf" / "ferd-zf20__zugferd_2p0_EN16931_Einfach.pdf";
+  const fs::path file = fs::path(BELVORA_TEST_DATA_DIR) / "pdf" / "content-only.pdf";
   std::ifstream in(file, std::ios::binary);
   const Blob bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   ASSERT_GT(bytes.size(), 1000u);

@@ -11,13 +11,14 @@
 
 #include <filesystem>
 
+#include "fakes/SharedArtefacts.h"
 #include "ReaderTestSupport.h"
 #include "platform/db/Connection.h"
 #include "unit/pdf/PdfTestSupport.h"
 
 namespace belvora::test {
 
-inline const std::string kHostileCorpus = BELVORA_CORPUS_DIR;
+inline const std::string kHostileCorpus = belvora::test::CorpusDir();
 inline constexpr std::size_t kMB = std::size_t{1} << 20;
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 // Sanitizers reserve terabytes of address space: no limit there.

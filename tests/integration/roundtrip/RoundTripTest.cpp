@@ -13,6 +13,7 @@
 #include <set>
 #include <sstream>
 
+#include "fakes/SharedArtefacts.h"
 #include "../session/SourceRows.h"
 #include "../template/TemplateSupport.h"
 #include "belvora/clsXRechnung.h"
@@ -36,7 +37,7 @@ const std::map<std::string, std::string> kKnown = {
 
 std::vector<std::string> TestSuiteCii() {
   std::vector<std::string> files;
-  const fs::path suite = fs::path(BELVORA_CORPUS_DIR) / "xrechnung-testsuite";
+  const fs::path suite = fs::path(belvora::test::CorpusDir()) / "xrechnung-testsuite";
   if (!fs::exists(suite)) return files;
   for (const auto& e : fs::recursive_directory_iterator(suite))
     if (e.path().extension() == ".xml" &&
@@ -117,9 +118,10 @@ std::map<std::string, std::string> Verdicts(const std::string& output) {
 }
 
 TEST(RoundTrip, EveryTestSuiteInvoiceIsCreatedAgainFromSourceRows) {
+  BELVORA_REQUIRE_CORPUS();
+  BELVORA_REQUIRE_VALIDATION();
   const auto originals = TestSuiteCii();
-  if (originals.empty() || !tpl::OnPath("java"))
-    GTEST_SKIP() << "the test suite (../shared/corpus) or java is not there";
+  ASSERT_EQ(originals.size(), 41u) << "the CII invoices of the XRechnung test suite";
   tpl::TempDir dir;
   setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
 
@@ -150,7 +152,7 @@ TEST(RoundTrip, EveryTestSuiteInvoiceIsCreatedAgainFromSourceRows) {
 
   std::vector<std::string> argv = {
       "python3", BELVORA_SOURCE_DIR "/tests/integration/validation/validate_summary.py",
-      BELVORA_VALIDATION_DIR "/check"};
+      belvora::test::ValidationDir() + "/check"};
   for (const auto& r : results)
     if (fs::exists(r.created)) argv.push_back(r.created);
   const auto verdicts = Verdicts(tpl::RunProgram(argv).output);

@@ -1,3 +1,4 @@
+#include "fakes/SharedArtefacts.h"
 #include "Agreement.h"
 
 #include <fcntl.h>
@@ -80,7 +81,7 @@ std::map<std::string, ValidatorVerdict> RunValidator(const std::vector<std::stri
   int status = 0;
   const std::string out =
       Run({"python3", BELVORA_SOURCE_DIR "/tests/integration/rules/validator_verdicts.py",
-           BELVORA_VALIDATION_DIR "/check", name},
+           belvora::test::ValidationDir() + "/check", name},
           status);
   unlink(name);
   std::map<std::string, ValidatorVerdict> verdicts;

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "fakes/SharedArtefacts.h"
 #include "Agreement.h"
 #include "Mutations.h"
 
@@ -57,7 +58,7 @@ bool OnPath(const std::string& program) {
 
 std::vector<std::string> CorpusFiles() {
   std::vector<std::string> files;
-  const fs::path corpus = BELVORA_CORPUS_DIR;
+  const fs::path corpus = belvora::test::CorpusDir();
   for (const auto& e : fs::recursive_directory_iterator(corpus / "xrechnung-testsuite")) {
     const std::string name = e.path().filename().string();
     if (e.is_regular_file() && name.size() > 13 && name.ends_with("_uncefact.xml"))
@@ -87,11 +88,8 @@ class TempFolder {
 };
 
 TEST(RulesAgreement, CorpusAndFaultyVariants) {
-  if (!fs::exists(BELVORA_VALIDATION_DIR "/check") || !fs::exists(BELVORA_CORPUS_DIR))
-    GTEST_SKIP() << "the corpus and validation artefacts (../shared) are not there";
-  if (!OnPath("java"))
-    GTEST_SKIP() << "java is not installed: the official validation needs it "
-                    "(Debian package default-jre-headless)";
+  BELVORA_REQUIRE_CORPUS();
+  BELVORA_REQUIRE_VALIDATION();
   const std::vector<std::string> bases = CorpusFiles();
   ASSERT_EQ(bases.size(), 56u) << "41 test suite and 15 EN 16931 CII invoices expected";
 

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "../template/TemplateSupport.h"
+#include "fakes/SharedArtefacts.h"
 #include "platform/db/Connection.h"
 
 namespace belvora::test::tpl {
@@ -35,9 +36,7 @@ std::map<std::string, Verdict> ParseSummary(const std::string& output) {
 }
 
 TEST(En16931Validation, EveryTemplateInvoicePasses) {
-  if (!OnPath("java"))
-    GTEST_SKIP() << "java is not installed: the EN 16931 validation needs it "
-                    "(Debian package default-jre-headless)";
+  BELVORA_REQUIRE_VALIDATION();
   TempDir dir;
   const std::string database = dir.file("VorlageDB.sqlite");
   CopyFile(BELVORA_TEMPLATE_DB, database);
@@ -60,7 +59,7 @@ TEST(En16931Validation, EveryTemplateInvoicePasses) {
                                    BELVORA_SOURCE_DIR
                                    "/tests/integration/validation/"
                                    "validate_summary.py",
-                                   BELVORA_VALIDATION_DIR "/check"};
+                                   ValidationDir() + "/check"};
   argv.insert(argv.end(), files.begin(), files.end());
   const RunResult run = RunProgram(argv);
   const auto verdicts = ParseSummary(run.output);

@@ -5,6 +5,7 @@
 #include <set>
 #include <sstream>
 
+#include "fakes/SharedArtefacts.h"
 #include "ReaderTestSupport.h"
 #include "text/Texte.h"
 
@@ -155,7 +156,8 @@ TEST_F(AttachmentSafety, EveryLostAttachmentIsNamedWithItsReason) {
 }
 
 TEST_F(AttachmentSafety, ContentAndAddressBothReachTheFolder) {
-  const fs::path example = fs::path(BELVORA_CORPUS_DIR) / "en16931" / "cii" / "CII_example2.xml";
+  BELVORA_REQUIRE_CORPUS();
+  const fs::path example = fs::path(belvora::test::CorpusDir()) / "en16931" / "cii" / "CII_example2.xml";
   ASSERT_TRUE(read(example.string()));
   // Every reference with content gives a file, every http(s) address a shortcut.
   std::size_t shortcuts = 0;
