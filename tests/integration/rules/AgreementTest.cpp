@@ -49,13 +49,6 @@ std::vector<std::string> SplitList(const std::string& list) {
   return parts;
 }
 
-bool OnPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  for (const auto& dir : SplitList(path ? path : ""))
-    if (access((dir + "/" + program).c_str(), X_OK) == 0) return true;
-  return false;
-}
-
 std::vector<std::string> CorpusFiles() {
   std::vector<std::string> files;
   const fs::path corpus = belvora::test::CorpusDir();
