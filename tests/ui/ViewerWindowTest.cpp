@@ -11,7 +11,6 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "fakes/SharedArtefacts.h"
 #include "ModalDriver.h"
 #include "UiTestSupport.h"
 #include "belvora/clsXConverter.h"
@@ -19,6 +18,7 @@
 #include "dialogs/frmXConverter.h"
 #include "platform/db/Connection.h"
 #include "reader/ReadXML.h"
+#include "support/SharedArtefacts.h"
 
 namespace fs = std::filesystem;
 using belvora::dialogs::frmXConverter;
@@ -94,7 +94,7 @@ class ViewerWindow : public ::testing::Test {
     EXPECT_TRUE(shown) << file;
   }
 
-  belvora::test::ScratchDir dir;
+  belvora::test::TempDir dir;
   std::string connect;
   std::string dbPath;
 };

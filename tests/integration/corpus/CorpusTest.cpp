@@ -18,10 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "fakes/FakeInteraction.h"
-#include "fakes/SharedArtefacts.h"
 #include "reader/ReadXML.h"
 #include "reader/ViewNumbers.h"
+#include "support/FakeInteraction.h"
+#include "support/SharedArtefacts.h"
+#include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 using namespace belvora;
@@ -54,12 +55,7 @@ std::string notWeb(const std::string& address) {
          ")]";
 }
 
-std::string readAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
+using test::readAll;
 
 // Minimal XPath over a document, namespace-agnostic (local-name() paths), so
 // it shares nothing with the reader's prefixed expressions.

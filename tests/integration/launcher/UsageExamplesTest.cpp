@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <map>
 
-#include "fakes/SharedArtefacts.h"
-#include "../../unit/session/TempDir.h"
 #include "platform/db/Connection.h"
 #include "platform/sys/Files.h"
+#include "support/SharedArtefacts.h"
+#include "support/TempDir.h"
 
 using ::testing::HasSubstr;
 namespace fs = std::filesystem;
@@ -35,7 +35,8 @@ class UsageExamples : public ::testing::Test {
     // The files the examples name.
     fs::copy_file(belvora::test::CorpusDir() + "/pdf/ferd-zf10__ZUGFeRD_1p0_BASIC_Einfach.pdf",
                   dir / "tmp/IhreRechnung.pdf");
-    fs::copy_file(belvora::test::CorpusDir() + "/en16931/cii/CII_example5.xml", dir / "tmp/Rechnung123.xml");
+    fs::copy_file(belvora::test::CorpusDir() + "/en16931/cii/CII_example5.xml",
+                  dir / "tmp/Rechnung123.xml");
   }
 
   StartRun start(const std::vector<std::string>& args) {

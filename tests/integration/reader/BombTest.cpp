@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "fakes/SharedArtefacts.h"
 #include "StartChild.h"
+#include "support/SharedArtefacts.h"
 
 using belvora::test::ChildRun;
 using belvora::test::ciiHead;

@@ -11,9 +11,9 @@
 
 #include <filesystem>
 
-#include "fakes/SharedArtefacts.h"
 #include "ReaderTestSupport.h"
 #include "platform/db/Connection.h"
+#include "support/SharedArtefacts.h"
 #include "unit/pdf/PdfTestSupport.h"
 
 namespace belvora::test {
@@ -94,7 +94,7 @@ class StartChild : public ::testing::Test {
     return rowsOf(*c, "SELECT * FROM " + table).size();
   }
 
-  belvora::test::ScratchDir dir;
+  belvora::test::TempDir dir;
   std::string connect = belvora::test::makeDatabase(belvora::test::Backend::Sqlite, dir);
 };
 

@@ -10,10 +10,10 @@
 #include <chrono>
 #include <filesystem>
 
-#include "fakes/SharedArtefacts.h"
 #include "ReaderTestSupport.h"
-#include "fakes/ReadOnlyPath.h"
 #include "platform/db/Connection.h"
+#include "support/ReadOnlyPath.h"
+#include "support/SharedArtefacts.h"
 
 extern char** environ;
 
@@ -80,7 +80,7 @@ class StartEinlesen : public ::testing::Test {
     return rowsOf(*c, "SELECT * FROM " + table).size();
   }
 
-  belvora::test::ScratchDir dir;
+  belvora::test::TempDir dir;
   std::string connect;
 };
 

@@ -13,15 +13,15 @@
 #include <functional>
 #include <utility>
 
-#include "fakes/SharedArtefacts.h"
 #include "ReaderTestSupport.h"
-#include "fakes/FakeInteraction.h"
-#include "fakes/ReadOnlyPath.h"
 #include "platform/db/Connection.h"
 #include "platform/sys/Files.h"
 #include "reader/ReadXML.h"
 #include "reader/StoreInvoice.h"
 #include "reader/StoreSave.h"
+#include "support/FakeInteraction.h"
+#include "support/ReadOnlyPath.h"
+#include "support/SharedArtefacts.h"
 
 using belvora::db::Value;
 using belvora::reader::GridNumber;
@@ -161,7 +161,7 @@ class StoreTest : public ::testing::TestWithParam<Backend> {
     EXPECT_THAT(ui->messages()[0].text, HasSubstr(reason));
   }
 
-  belvora::test::ScratchDir dir;
+  belvora::test::TempDir dir;
   belvora::test::ScopedFakeInteraction ui;
   std::string connect;
   std::unique_ptr<belvora::db::Connection> db;

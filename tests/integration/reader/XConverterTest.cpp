@@ -13,14 +13,14 @@
 #include <iostream>
 #include <sstream>
 
-#include "fakes/SharedArtefacts.h"
 #include "ReaderTestSupport.h"
 #include "belvora/clsXConverter.h"
-#include "fakes/FakeInteraction.h"
 #include "platform/db/Connection.h"
 #include "platform/pdf/EmbeddedFiles.h"
 #include "reader/ConsoleView.h"
 #include "reader/ReaderSettings.h"
+#include "support/FakeInteraction.h"
+#include "support/SharedArtefacts.h"
 
 namespace fs = std::filesystem;
 using belvora::clsXConverter;
@@ -113,7 +113,7 @@ class XConverterTest : public ::testing::Test {
     return found ? found->data : std::string();
   }
 
-  belvora::test::ScratchDir dir;
+  belvora::test::TempDir dir;
   belvora::test::ScopedFakeInteraction ui;
 
  private:

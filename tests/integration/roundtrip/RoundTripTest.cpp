@@ -13,7 +13,6 @@
 #include <set>
 #include <sstream>
 
-#include "fakes/SharedArtefacts.h"
 #include "../session/SourceRows.h"
 #include "../template/TemplateSupport.h"
 #include "belvora/clsXRechnung.h"
@@ -21,6 +20,7 @@
 #include "reader/CiiInvoiceModel.h"
 #include "reader/ConsoleView.h"
 #include "reader/ReadXML.h"
+#include "support/SharedArtefacts.h"
 
 namespace belvora::test {
 namespace {
@@ -155,7 +155,7 @@ TEST(RoundTrip, EveryTestSuiteInvoiceIsCreatedAgainFromSourceRows) {
       belvora::test::ValidationDir() + "/check"};
   for (const auto& r : results)
     if (fs::exists(r.created)) argv.push_back(r.created);
-  const auto verdicts = Verdicts(tpl::RunProgram(argv).output);
+  const auto verdicts = Verdicts(tpl::RunProgram(argv).out);
 
   std::size_t created = 0, valid = 0, equal = 0, sameView = 0, known = 0;
   for (const auto& r : results) {

@@ -1,5 +1,5 @@
-#include "fakes/SharedArtefacts.h"
 #include "Agreement.h"
+#include "support/SharedArtefacts.h"
 
 #include <fcntl.h>
 #include <spawn.h>

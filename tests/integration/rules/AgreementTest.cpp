@@ -12,9 +12,10 @@
 #include <filesystem>
 #include <iostream>
 
-#include "fakes/SharedArtefacts.h"
 #include "Agreement.h"
 #include "Mutations.h"
+#include "support/SharedArtefacts.h"
+#include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 
@@ -63,23 +64,6 @@ std::vector<std::string> CorpusFiles() {
   return files;
 }
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "belvora-agreement-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder");
-    path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 TEST(RulesAgreement, CorpusAndFaultyVariants) {
   BELVORA_REQUIRE_CORPUS();
   BELVORA_REQUIRE_VALIDATION();
@@ -91,7 +75,7 @@ TEST(RulesAgreement, CorpusAndFaultyVariants) {
   if (const char* extra = std::getenv("BELVORA_AGREEMENT_FILES"))
     for (const auto& f : SplitList(extra)) originals.push_back(fs::absolute(f).string());
 
-  TempFolder folder;
+  belvora::test::TempDir folder;
   // For a wider search: BELVORA_AGREEMENT_VARIANTS variants per mutation
   // (default 3), BELVORA_AGREEMENT_ONLY the mutations whose name contains it.
   const char* per = std::getenv("BELVORA_AGREEMENT_VARIANTS");

@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "../template/TemplateSupport.h"
-#include "fakes/SharedArtefacts.h"
 #include "platform/db/Connection.h"
+#include "support/SharedArtefacts.h"
 
 namespace belvora::test::tpl {
 namespace {
@@ -62,13 +62,13 @@ TEST(En16931Validation, EveryTemplateInvoicePasses) {
                                    ValidationDir() + "/check"};
   argv.insert(argv.end(), files.begin(), files.end());
   const RunResult run = RunProgram(argv);
-  const auto verdicts = ParseSummary(run.output);
-  ASSERT_EQ(verdicts.size(), files.size()) << "validation did not run:\n" << run.output;
+  const auto verdicts = ParseSummary(run.out);
+  ASSERT_EQ(verdicts.size(), files.size()) << "validation did not run:\n" << run.out;
   for (size_t i = 0; i < files.size(); ++i) {
     const Verdict& v = verdicts.at(files[i]);
     EXPECT_TRUE(v.pass) << "invoice " << numbers[i] << " fails EN 16931:" << v.reasons;
   }
-  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(run.status, 0) << run.out;
 }
 
 }  // namespace

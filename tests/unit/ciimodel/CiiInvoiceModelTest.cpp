@@ -2,8 +2,8 @@
 // comprehensive test suite invoice, every corpus invoice read and checked
 // clean, and what the model cannot hold reported as problems.
 
-#include "fakes/SharedArtefacts.h"
 #include "reader/CiiInvoiceModel.h"
+#include "support/SharedArtefacts.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,6 @@ using model::Invoice;
 Decimal D(const char* t) { return *Decimal::parse(t); }
 
 const std::string kSuite = belvora::test::CorpusDir() + "/xrechnung-testsuite";
-
 
 CiiModel ReadFile(const std::string& path) {
   CiiModel m;

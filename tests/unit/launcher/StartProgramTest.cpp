@@ -12,10 +12,10 @@
 #include <fstream>
 #include <thread>
 
-#include "../session/TempDir.h"
 #include "Usage.h"
 #include "belvora/version.h"
 #include "platform/sys/Files.h"
+#include "support/TempDir.h"
 
 extern char** environ;
 

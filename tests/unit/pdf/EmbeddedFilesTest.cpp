@@ -9,11 +9,11 @@
 #include <map>
 #include <sstream>
 
-#include "fakes/SharedArtefacts.h"
 #include "PdfTestSupport.h"
 #include "platform/pdf/EmbeddedFiles.h"
 #include "platform/sys/WorkFile.h"
 #include "reader/ExtractInvoiceXml.h"
+#include "support/SharedArtefacts.h"
 
 namespace fs = std::filesystem;
 using belvora::pdf::embeddedFileNames;

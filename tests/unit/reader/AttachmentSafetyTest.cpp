@@ -5,8 +5,8 @@
 #include <set>
 #include <sstream>
 
-#include "fakes/SharedArtefacts.h"
 #include "ReaderTestSupport.h"
+#include "support/SharedArtefacts.h"
 #include "text/Texte.h"
 
 namespace fs = std::filesystem;
@@ -157,7 +157,8 @@ TEST_F(AttachmentSafety, EveryLostAttachmentIsNamedWithItsReason) {
 
 TEST_F(AttachmentSafety, ContentAndAddressBothReachTheFolder) {
   BELVORA_REQUIRE_CORPUS();
-  const fs::path example = fs::path(belvora::test::CorpusDir()) / "en16931" / "cii" / "CII_example2.xml";
+  const fs::path example =
+      fs::path(belvora::test::CorpusDir()) / "en16931" / "cii" / "CII_example2.xml";
   ASSERT_TRUE(read(example.string()));
   // Every reference with content gives a file, every http(s) address a shortcut.
   std::size_t shortcuts = 0;

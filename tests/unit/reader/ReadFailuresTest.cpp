@@ -9,8 +9,8 @@
 #include <sstream>
 #include <thread>
 
-#include "fakes/SharedArtefacts.h"
 #include "ReaderTestSupport.h"
+#include "support/SharedArtefacts.h"
 
 namespace fs = std::filesystem;
 using namespace belvora;

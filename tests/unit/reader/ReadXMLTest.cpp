@@ -2,7 +2,7 @@
 #include <fstream>
 
 #include "ReaderTestSupport.h"
-#include "fakes/SharedArtefacts.h"
+#include "support/SharedArtefacts.h"
 
 namespace fs = std::filesystem;
 using namespace belvora;

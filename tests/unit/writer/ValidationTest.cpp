@@ -7,8 +7,8 @@
 
 #include <filesystem>
 
-#include "fakes/SharedArtefacts.h"
 #include "CiiFixture.h"
+#include "support/SharedArtefacts.h"
 
 namespace belvora::test::cii {
 namespace {

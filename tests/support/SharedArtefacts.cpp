@@ -1,4 +1,4 @@
-#include "fakes/SharedArtefacts.h"
+#include "support/SharedArtefacts.h"
 
 #include <unistd.h>
 
