@@ -3,6 +3,8 @@
 //
 //   Start "action=erstellen|outputxml=/tmp/RG1.xml|connect=Data Source=erp.sqlite|sql=..."
 //
+//   Start --help | --version
+//
 // Exit status: 0 done, 1 the action failed, 2 usage shown, 3 no database.
 // CONVERT starts the converter named in the settings file ([Convert]
 // program=) and does not wait for it. On a desktop the usage, the state
@@ -15,6 +17,7 @@
 
 #include "Actions.h"
 #include "Frontend.h"
+#include "Options.h"
 #include "Parameters.h"
 
 namespace {
@@ -41,6 +44,7 @@ std::string joinArguments(int argc, char** argv) {
 int main(int argc, char** argv) {
   start::Frontend frontend;
   try {
+    if (int status = start::HandleOption(argc, argv); status >= 0) return status;
     start::Parameters params;
     if (!start::ParseParameterString(joinArguments(argc, argv), params)) return start::ShowUsage();
     std::string action = start::Upper(start::GetParameter(&params, "action"));

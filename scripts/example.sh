@@ -7,7 +7,7 @@ repo=$(pwd)
 bash scripts/setup.sh
 
 # The same build folder and type as the test command, so that one reuses it.
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBELVORA_BUILD_TESTS=OFF \
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DBELVORA_BUILD_TESTS=OFF \
   -DBELVORA_BUILD_BENCH=OFF -DBELVORA_SANITIZE=OFF -Wno-dev >/dev/null
 cmake --build build -j"$(nproc)"
 
@@ -15,5 +15,5 @@ mkdir -p "$repo/out"
 export BELVORA_UI=console
 # A run before this one left the file: replace it instead of keeping it.
 export BELVORA_ANSWER=yes
-build/launcher/Start "action=erstellen|outputxml=$repo/out/RG252068.xml|connect=Data Source=$repo/testprog/source/VorlageDB.sqlite|sql=Select * from VorlageXRechnung|sqlparam=252068|usesqlparam=FALSE|table=tblDocuments"
+build/launcher/Start "action=erstellen|outputxml=$repo/out/RG252068.xml|connect=Data Source=$repo/build/testprog/source/VorlageDB.sqlite|sql=Select * from VorlageXRechnung|sqlparam=252068|usesqlparam=FALSE|table=tblDocuments"
 echo "$repo/out/RG252068.xml"

@@ -4,18 +4,17 @@
 # Exits non-zero when a target crashes, leaks or times out; the input that
 # did it is left in build-fuzz/artifacts/.
 #   FUZZ_SECONDS   seconds per target (default 30)
-#   BELVORA_SHARED_DIR   folder holding corpus/ (default ../shared)
+#   BELVORA_TEST_CORPUS  the invoice corpus (default ../shared/corpus; seeds only)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${FUZZ_SECONDS:-30}
-shared=${BELVORA_SHARED_DIR:-$(cd .. && pwd)/shared}
+corpus=${BELVORA_TEST_CORPUS:-$(cd .. && pwd)/shared/corpus}
 build=build-fuzz
 flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g -O1"
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DBELVORA_FUZZ=ON -DBELVORA_WERROR=OFF -DBELVORA_BUILD_TESTS=OFF -DBELVORA_BUILD_BENCH=OFF \
-  -DBELVORA_SHARED_DIR="$shared" \
   -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
   -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
   -DCMAKE_SHARED_LINKER_FLAGS="-fsanitize=address,undefined" -Wno-dev >/dev/null
@@ -26,8 +25,8 @@ seeds_xml=$build/seeds/xml
 seeds_pdf=$build/seeds/pdf
 rm -rf "$build/seeds"
 mkdir -p "$seeds_xml" "$seeds_pdf" "$build/artifacts" "$build/work/xml" "$build/work/pdf"
-find "$shared/corpus" -type f \( -iname '*.xml' \) -size -512k -exec cp -t "$seeds_xml" {} + 2>/dev/null || true
-find "$shared/corpus/pdf" tests/data/pdf -type f -iname '*.pdf' -exec cp -t "$seeds_pdf" {} + 2>/dev/null || true
+find "$corpus" -type f \( -iname '*.xml' \) -size -512k -exec cp -t "$seeds_xml" {} + 2>/dev/null || true
+find "$corpus/pdf" tests/data/pdf -type f -iname '*.pdf' -exec cp -t "$seeds_pdf" {} + 2>/dev/null || true
 cp "$seeds_pdf"/*.pdf "$seeds_xml"/ 2>/dev/null || true
 
 export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1

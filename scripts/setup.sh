@@ -12,6 +12,7 @@ packages=(
   postgresql
   default-jre-headless libsaxonhe-java
   clang libclang-rt-14-dev clang-format
+  dpkg-dev file lintian
 )
 
 missing=()

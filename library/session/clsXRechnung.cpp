@@ -144,8 +144,17 @@ void clsXRechnung::ShowParameter(const std::string& DBConnect, const std::string
                                  const std::string& FileName, const std::string& Tablename,
                                  bool bolFrage) {
   ui::Trap(session::ShowErrorInDll, [&] {
-    // Opening the dialog records nothing: the record is the last session's
-    // (a new object has none), and OK saves the query flag.
+    // The values of the moment are recorded before the dialog takes its
+    // own; an object that never held any has nothing to record and must not
+    // clear what an earlier session left.
+    if (impl_->hasRecord) {
+      try {
+        settings::SaveAllSettings(impl_->recorded);
+      } catch (const std::system_error&) {
+        // A record only; see closeSource.
+      }
+    }
+    impl_->hasRecord = true;
     TakeOverSettings(impl_->recorded, DBConnect, Datasource, Export, Parameter, FileName, Tablename,
                      bolFrage);
     if (const auto* windows = session::ActiveDialogWindows())
@@ -183,6 +192,7 @@ bool clsXRechnung::DLL_Init_DB(const std::string& ExportFile, const std::string&
     impl_->session = session::SessionValues{
         ExportFile, Connectionstring, SQL, ParameterString, EmbeddedFile, tblName, bolFrageImport};
 
+    impl_->hasRecord = true;
     TakeOverSettings(impl_->recorded, Connectionstring, SQL, ExportFile, Parameter, EmbeddedFile,
                      tblName, bolFrageImport);
     try {

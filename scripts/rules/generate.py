@@ -182,8 +182,12 @@ def main():
     text = "\n".join(out) + "\n"
     if len(sys.argv) > 3 and sys.argv[3] == "--check":
         with open(target, encoding="utf-8") as f:
-            if f.read() != text:
-                raise SystemExit(target + " is out of date: run scripts/rules/generate.py")
+            current = f.read()
+        if current != text:
+            import difflib
+            sys.stdout.writelines(list(difflib.unified_diff(
+                current.splitlines(True), text.splitlines(True), target, "generated"))[:60])
+            raise SystemExit(target + " is out of date: run scripts/rules/generate.py")
         return
     with open(target, "w", encoding="utf-8") as f:
         f.write(text)

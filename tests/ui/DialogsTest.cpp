@@ -93,7 +93,7 @@ TEST(ParameterDialog, OkTakesTheFieldsOverAndSavesTheFlag) {
 }
 
 TEST(ParameterDialog, ASettingsFileThatCannotBeWrittenIsReported) {
-  belvora::test::ScratchDir dir;
+  belvora::test::TempDir dir;
   std::ofstream(dir / "file") << "x";
   const std::string old = std::getenv("XDG_CONFIG_HOME") ? std::getenv("XDG_CONFIG_HOME") : "";
   // A folder below a file cannot be made, not even by root.
@@ -190,7 +190,7 @@ TEST_F(SupportDialog, SendsMessageAndAttachmentButNotTheNameAndReportsTheOutcome
 }
 
 TEST_F(SupportDialog, TheFileChooserFillsTheAttachment) {
-  belvora::test::ScratchDir dir;
+  belvora::test::TempDir dir;
   const std::string file = dir / "Rechnung.pdf";
   std::ofstream(file) << "%PDF";
   auto w = window(true);

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "dialogs/SlotGuard.h"
-#include "fakes/FakeInteraction.h"
+#include "support/FakeInteraction.h"
 
 namespace {
 

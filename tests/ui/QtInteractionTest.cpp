@@ -118,7 +118,7 @@ TEST(QtInteraction, InputBoxGivesTheTextOrEmptyOnCancel) {
 }
 
 TEST(QtInteraction, FileDialogsUseQtFiltersAndGiveThePathOrEmpty) {
-  belvora::test::ScratchDir dir;
+  belvora::test::TempDir dir;
   const std::string file = dir / "Rechnung.xml";
   std::ofstream(file) << "<x/>";
   ModalDriver driver;
@@ -185,7 +185,7 @@ TEST(QtInteraction, AnotherThreadGetsNoWindowButTheMessageAndFalse) {
 }
 
 TEST(QtInteraction, ViewerOnAnotherThreadReturnsFalseWithAMessage) {
-  belvora::test::ScratchDir dir;
+  belvora::test::TempDir dir;
   const std::string file = dir / "a.xml";
   std::ofstream(file) << "<Invoice/>";
   CapturedErr err;

@@ -38,7 +38,7 @@ class Trivex : public ::testing::Test {
     return belvora::test::rowsOf(*db, sql);
   }
 
-  belvora::test::ScratchDir dir;
+  belvora::test::TempDir dir;
   std::string out = dir / "out";
   std::unique_ptr<trivex::frmCreateInvoice> window;
 };

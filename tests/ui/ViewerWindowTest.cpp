@@ -18,6 +18,7 @@
 #include "dialogs/frmXConverter.h"
 #include "platform/db/Connection.h"
 #include "reader/ReadXML.h"
+#include "support/SharedArtefacts.h"
 
 namespace fs = std::filesystem;
 using belvora::dialogs::frmXConverter;
@@ -31,7 +32,7 @@ using belvora::test::textOf;
 
 namespace {
 
-const std::string kCorpus = BELVORA_CORPUS_DIR;
+const std::string kCorpus = belvora::test::CorpusDir();
 
 QString nameOf(FieldArray array, std::size_t index) {
   const char* names[] = {"txtRechnungdaten", "txtSeller", "txtBuyer", "txtSonstige"};
@@ -93,7 +94,7 @@ class ViewerWindow : public ::testing::Test {
     EXPECT_TRUE(shown) << file;
   }
 
-  belvora::test::ScratchDir dir;
+  belvora::test::TempDir dir;
   std::string connect;
   std::string dbPath;
 };
@@ -113,6 +114,7 @@ TEST_F(ViewerWindow, ShowsEveryFieldOfEachTemplateInvoice) {
 }
 
 TEST_F(ViewerWindow, ShowsUblAndHybridPdfInvoicesOfTheCorpus) {
+  BELVORA_REQUIRE_CORPUS();
   for (const std::string& file : {kCorpus + "/ubl/mustang__XRECHNUNG_Einfach.ubl.xml",
                                   kCorpus + "/pdf/ferd-zf23__XRECHNUNG_Einfach.pdf"}) {
     const ViewModel model = reference(file, "DE");

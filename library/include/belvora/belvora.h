@@ -21,6 +21,11 @@ extern "C" {
 
 typedef struct belvora_object belvora_object;
 
+/* "major.minor.patch" of the loaded library, e.g. "3.2.10"; a static text,
+ * never freed. BELVORA_VERSION_STRING (belvora/version.h) is the version of
+ * the headers compiled against. */
+BELVORA_EXPORT const char *belvora_version(void);
+
 /* "belvora.clsXRechnung" | "belvora.clsXConverter"; NULL otherwise */
 BELVORA_EXPORT belvora_object *belvora_create(const char *class_name);
 /* NULL is allowed */

@@ -31,7 +31,7 @@ class BELVORA_EXPORT clsXConverter {
                   const std::string& Connect, const std::string& tbl = "tblDocuments",
                   const std::string& Sprache = "GB", bool bolFrage = false);
 
-  struct Impl;
+  struct BELVORA_HIDDEN Impl;
 
  private:
   std::unique_ptr<Impl> impl_;

@@ -37,7 +37,7 @@ class BELVORA_EXPORT clsXRechnung {
   void Ecosio();
   void BillingSpecifiedPeriod();
 
-  struct Impl;
+  struct BELVORA_HIDDEN Impl;
 
  private:
   std::unique_ptr<Impl> impl_;

@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "platform/settings/IniFile.h"
+#include "platform/sys/Files.h"
 
 namespace belvora::settings {
 namespace {
@@ -22,7 +23,7 @@ constexpr char kScrambleKey = 'K';
 
 std::string homeDir() {
   if (const char* h = std::getenv("HOME"); h && *h) return h;
-  if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_dir) return pw->pw_dir;
+  if (auto a = sys::account(); a && !a->home.empty()) return a->home;
   return "/";
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,13 @@ std::string tempDir();
 std::string privateWorkDir();
 // $USER, else the account name of the process.
 std::string userName();
+
+// The process's account (user name and home folder) from the password database.
+struct Account {
+  std::string name;
+  std::string home;
+};
+std::optional<Account> account();
 // Folder of the running program (/proc/self/exe).
 std::string programDir();
 

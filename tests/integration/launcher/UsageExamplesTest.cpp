@@ -9,9 +9,10 @@
 #include <filesystem>
 #include <map>
 
-#include "../../unit/session/TempDir.h"
 #include "platform/db/Connection.h"
 #include "platform/sys/Files.h"
+#include "support/SharedArtefacts.h"
+#include "support/TempDir.h"
 
 using ::testing::HasSubstr;
 namespace fs = std::filesystem;
@@ -26,14 +27,16 @@ struct StartRun {
 class UsageExamples : public ::testing::Test {
  protected:
   void SetUp() override {
+    BELVORA_REQUIRE_CORPUS();
     fs::create_directories(dir / "bin/source");
     fs::create_directories(dir / "tmp");
     fs::copy_file(BELVORA_START_EXE, dir / "bin/Start");
     fs::copy_file(BELVORA_TEMPLATE_DB, dir / "bin/source/VorlageDB.sqlite");
     // The files the examples name.
-    fs::copy_file(BELVORA_CORPUS_DIR "/pdf/ferd-zf10__ZUGFeRD_1p0_BASIC_Einfach.pdf",
+    fs::copy_file(belvora::test::CorpusDir() + "/pdf/ferd-zf10__ZUGFeRD_1p0_BASIC_Einfach.pdf",
                   dir / "tmp/IhreRechnung.pdf");
-    fs::copy_file(BELVORA_CORPUS_DIR "/en16931/cii/CII_example5.xml", dir / "tmp/Rechnung123.xml");
+    fs::copy_file(belvora::test::CorpusDir() + "/en16931/cii/CII_example5.xml",
+                  dir / "tmp/Rechnung123.xml");
   }
 
   StartRun start(const std::vector<std::string>& args) {

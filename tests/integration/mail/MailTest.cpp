@@ -12,10 +12,11 @@
 #include <fstream>
 #include <memory>
 
-#include "../../unit/session/TempDir.h"
 #include "SmtpServer.h"
-#include "fakes/FakeInteraction.h"
 #include "platform/mail/SupportMail.h"
+#include "support/FakeInteraction.h"
+#include "support/SharedArtefacts.h"
+#include "support/TempDir.h"
 
 using namespace belvora::mail;
 using belvora::test::SmtpServer;
@@ -26,7 +27,8 @@ namespace {
 
 constexpr const char* kUser = "support@example.org";
 constexpr const char* kPassword = "richtig-24-zeichen-lang!";
-const std::string kInvoice = BELVORA_CORPUS_DIR "/pdf/ferd-zf10__ZUGFeRD_1p0_BASIC_Einfach.pdf";
+const std::string kInvoice =
+    belvora::test::CorpusDir() + "/pdf/ferd-zf10__ZUGFeRD_1p0_BASIC_Einfach.pdf";
 
 // One server with a certificate for 127.0.0.1 and one whose certificate
 // names another host; both shared by the whole suite.
@@ -119,6 +121,7 @@ int closedPort() {
 }  // namespace
 
 TEST_F(Mail, SupportRequestArrivesWithHeadersBodyAndAttachment) {
+  BELVORA_REQUIRE_CORPUS();
   // Configured through the settings file, the way an installation does it.
   writeSettings("[Settings]\nDLLCode7=False\n\n[Mail]\nserver = 127.0.0.1\nport=" +
                 std::to_string(good_->port()) + "\nuser=" + kUser + "\npassword=" + kPassword +

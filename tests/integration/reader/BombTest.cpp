@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "StartChild.h"
+#include "support/SharedArtefacts.h"
 
 using belvora::test::ChildRun;
 using belvora::test::ciiHead;
@@ -20,11 +21,12 @@ using ::testing::Not;
 namespace fs = std::filesystem;
 
 namespace {
-const std::string kCorpus = BELVORA_CORPUS_DIR;
+const std::string kCorpus = belvora::test::CorpusDir();
 class Bombs : public belvora::test::StartChild {};
 }  // namespace
 
 TEST_F(Bombs, PdfOfBombsStaysSmallInMemoryAndItsInvoiceIsRead) {
+  BELVORA_REQUIRE_CORPUS();
   // 20 MB of embedded files that inflate to about 20 GB, one of them under
   // a preferred name, and after them a small invoice.
   const std::string bomb = belvora::test::deflateFilled("", '\0', 1000 * kMB);
@@ -53,6 +55,7 @@ TEST_F(Bombs, PdfOfBombsStaysSmallInMemoryAndItsInvoiceIsRead) {
 }
 
 TEST_F(Bombs, InvoiceLargerThanTheLimitIsRefusedAndLeavesNothing) {
+  BELVORA_REQUIRE_CORPUS();
   // A 300 MB invoice (mostly blanks) in a PDF of well under a megabyte.
   belvora::test::PdfBuilder b;
   const std::string big = belvora::test::deflateFilled(ciiHead(), ' ', 300 * kMB, ciiTail());

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "StartChild.h"
+#include "support/SharedArtefacts.h"
 
 using belvora::test::ChildRun;
 using belvora::test::ciiHead;
@@ -20,11 +21,12 @@ using ::testing::Not;
 namespace fs = std::filesystem;
 
 namespace {
-const std::string kCorpus = BELVORA_CORPUS_DIR;
+const std::string kCorpus = belvora::test::CorpusDir();
 class HostileInput : public belvora::test::StartChild {};
 }  // namespace
 
 TEST_F(HostileInput, TheLimitIsASetting) {
+  BELVORA_REQUIRE_CORPUS();
   belvora::test::PdfBuilder b;
   const std::string big = belvora::test::deflateFilled(ciiHead(), ' ', 3 * kMB, ciiTail());
   b.setEmbeddedFiles(b.leaf({{"factur-x.xml", b.compressedFileSpec("factur-x.xml", big)}}));
@@ -58,6 +60,7 @@ TEST_F(HostileInput, TheLimitIsASetting) {
 }
 
 TEST_F(HostileInput, UnwritableOutputFolderReportsEveryAttachment) {
+  BELVORA_REQUIRE_CORPUS();
   // A read-only bind mount in a private namespace: refused even to root.
   const std::string out = dir / "anlagen";
   fs::create_directory(out);

@@ -20,38 +20,10 @@
 #include <vector>
 
 #include "platform/db/Connection.h"
+#include "support/TempDir.h"
 #include "text/Texte.h"
 
 namespace belvora::test {
-
-inline std::string readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-// A fresh folder, removed with everything in it.
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "belvora-reader-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
 
 enum class Backend { Sqlite, Postgres };
 
@@ -90,7 +62,7 @@ inline std::string pgConnectionOrSkip() {
 // connection string. SQLite: a copy of the template database (which holds
 // tblDocuments and the incoming tables). PostgreSQL: a private schema made
 // from the shipped scripts, found through the connection's search path.
-inline std::string makeDatabase(Backend backend, const ScratchDir& dir) {
+inline std::string makeDatabase(Backend backend, const TempDir& dir) {
   if (backend == Backend::Sqlite) {
     const std::string path = dir / "erp.sqlite";
     std::filesystem::copy_file(BELVORA_TEMPLATE_DB, path);

@@ -13,11 +13,12 @@
 
 #include "ReaderTestSupport.h"
 #include "platform/db/Connection.h"
+#include "support/SharedArtefacts.h"
 #include "unit/pdf/PdfTestSupport.h"
 
 namespace belvora::test {
 
-inline const std::string kHostileCorpus = BELVORA_CORPUS_DIR;
+inline const std::string kHostileCorpus = belvora::test::CorpusDir();
 inline constexpr std::size_t kMB = std::size_t{1} << 20;
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 // Sanitizers reserve terabytes of address space: no limit there.
@@ -93,7 +94,7 @@ class StartChild : public ::testing::Test {
     return rowsOf(*c, "SELECT * FROM " + table).size();
   }
 
-  belvora::test::ScratchDir dir;
+  belvora::test::TempDir dir;
   std::string connect = belvora::test::makeDatabase(belvora::test::Backend::Sqlite, dir);
 };
 

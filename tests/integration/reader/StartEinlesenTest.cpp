@@ -11,8 +11,9 @@
 #include <filesystem>
 
 #include "ReaderTestSupport.h"
-#include "fakes/ReadOnlyPath.h"
 #include "platform/db/Connection.h"
+#include "support/ReadOnlyPath.h"
+#include "support/SharedArtefacts.h"
 
 extern char** environ;
 
@@ -24,7 +25,7 @@ using ::testing::Not;
 
 namespace {
 
-const std::string kCorpus = BELVORA_CORPUS_DIR;
+const std::string kCorpus = belvora::test::CorpusDir();
 
 struct StartRun {
   int status = -1;
@@ -79,7 +80,7 @@ class StartEinlesen : public ::testing::Test {
     return rowsOf(*c, "SELECT * FROM " + table).size();
   }
 
-  belvora::test::ScratchDir dir;
+  belvora::test::TempDir dir;
   std::string connect;
 };
 
@@ -94,6 +95,7 @@ double german(const std::string& text) {
 }
 
 TEST_F(StartEinlesen, ReadsShowsAndStoresWithoutAsking) {
+  BELVORA_REQUIRE_CORPUS();
   const std::string pdf = kCorpus + "/pdf/ferd-zf23__EN16931_Gutschrift.pdf";
   auto run = start("action=einlesen|inputxml=" + pdf + "|connect=" + connect +
                    "|table=tblDocuments|language=DE|askimport=nein");
@@ -114,6 +116,7 @@ TEST_F(StartEinlesen, ReadsShowsAndStoresWithoutAsking) {
 }
 
 TEST_F(StartEinlesen, AsksByDefaultAndTakesTheAnswer) {
+  BELVORA_REQUIRE_CORPUS();
   const std::string xml = kCorpus + "/en16931/cii/CII_example5.xml";
   auto run = start(" ACTION = Einlesen | InputXML = " + xml + " | Connect = " + connect +
                        " | Table = tblDocuments ",
@@ -133,6 +136,7 @@ TEST_F(StartEinlesen, AsksByDefaultAndTakesTheAnswer) {
 }
 
 TEST_F(StartEinlesen, FailuresEndWithTheirMessageAndStatus) {
+  BELVORA_REQUIRE_CORPUS();
   auto run = start("action=einlesen|inputxml=" + (dir / "fehlt.xml") + "|connect=" + connect);
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err, HasSubstr("XML-Fehler:\r\nBeschreibung: "));
@@ -148,6 +152,7 @@ TEST_F(StartEinlesen, FailuresEndWithTheirMessageAndStatus) {
 }
 
 TEST_F(StartEinlesen, FailedSavesEndNonZeroWithTheReasonAndStoreNothing) {
+  BELVORA_REQUIRE_CORPUS();
   const std::string xml = kCorpus + "/en16931/cii/CII_example5.xml";
   const std::string read = "action=einlesen|inputxml=" + xml + "|table=tblDocuments|connect=";
   {
@@ -175,6 +180,7 @@ TEST_F(StartEinlesen, FailedSavesEndNonZeroWithTheReasonAndStoreNothing) {
 }
 
 TEST_F(StartEinlesen, ReadOnlyOrLockedDatabaseEndsNonZero) {
+  BELVORA_REQUIRE_CORPUS();
   const std::string xml = kCorpus + "/en16931/cii/CII_example5.xml";
   const std::string folder = dir / "db";
   std::filesystem::create_directory(folder);

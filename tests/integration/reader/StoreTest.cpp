@@ -14,13 +14,14 @@
 #include <utility>
 
 #include "ReaderTestSupport.h"
-#include "fakes/FakeInteraction.h"
-#include "fakes/ReadOnlyPath.h"
 #include "platform/db/Connection.h"
 #include "platform/sys/Files.h"
 #include "reader/ReadXML.h"
 #include "reader/StoreInvoice.h"
 #include "reader/StoreSave.h"
+#include "support/FakeInteraction.h"
+#include "support/ReadOnlyPath.h"
+#include "support/SharedArtefacts.h"
 
 using belvora::db::Value;
 using belvora::reader::GridNumber;
@@ -39,7 +40,7 @@ namespace reader = belvora::reader;
 
 namespace {
 
-const std::string kExample5 = std::string(BELVORA_CORPUS_DIR) + "/en16931/cii/CII_example5.xml";
+const std::string kExample5 = belvora::test::CorpusDir() + "/en16931/cii/CII_example5.xml";
 
 class StoreTest : public ::testing::TestWithParam<Backend> {
  protected:
@@ -160,7 +161,7 @@ class StoreTest : public ::testing::TestWithParam<Backend> {
     EXPECT_THAT(ui->messages()[0].text, HasSubstr(reason));
   }
 
-  belvora::test::ScratchDir dir;
+  belvora::test::TempDir dir;
   belvora::test::ScopedFakeInteraction ui;
   std::string connect;
   std::unique_ptr<belvora::db::Connection> db;
@@ -169,6 +170,7 @@ class StoreTest : public ::testing::TestWithParam<Backend> {
 };
 
 TEST_P(StoreTest, SavingTwiceUpdatesTheHeaderAndReplacesLinesAndAllowances) {
+  BELVORA_REQUIRE_CORPUS();
   ViewModel view = read(kExample5);
   ASSERT_EQ(SaveInvoice(view, settings), SaveResult::Saved);
   EXPECT_TRUE(ui->calls.empty());
@@ -246,6 +248,7 @@ TEST_P(StoreTest, SavingTwiceUpdatesTheHeaderAndReplacesLinesAndAllowances) {
 }
 
 TEST_P(StoreTest, AskFlagAsksAndReportsInTheViewersLanguage) {
+  BELVORA_REQUIRE_CORPUS();
   ViewModel view = read(kExample5);
   settings.ask = true;
 
@@ -367,6 +370,7 @@ TEST_P(StoreTest, InvoiceNumberIsABoundValue) {
 }
 
 TEST_P(StoreTest, AnyFailureWritesNothingShowsTheReasonAndFails) {
+  BELVORA_REQUIRE_CORPUS();
   const ViewModel read5 = read(kExample5);
   ASSERT_EQ(SaveInvoice(read5, settings), SaveResult::Saved);
   // Edits that would show in the database if any part went in.
@@ -446,6 +450,7 @@ TEST_P(StoreTest, AnyFailureWritesNothingShowsTheReasonAndFails) {
 }
 
 TEST_P(StoreTest, ConnectionFailureShowsTheInterfacesDescription) {
+  BELVORA_REQUIRE_CORPUS();
   ViewModel view = read(kExample5);
   settings.ask = true;
   settings.connection = GetParam() == Backend::Sqlite
@@ -459,6 +464,7 @@ TEST_P(StoreTest, ConnectionFailureShowsTheInterfacesDescription) {
 }
 
 TEST_P(StoreTest, ReadOnlyDatabaseFailsWithItsReasonAfterTheQuestion) {
+  BELVORA_REQUIRE_CORPUS();
   ViewModel view = read(kExample5);
   settings.ask = true;
   if (GetParam() == Backend::Postgres) {
@@ -512,6 +518,7 @@ double secondsFor(const std::function<void()>& work) {
 }
 
 TEST_P(StoreTest, LockedDatabaseFailsAfterABoundedWait) {
+  BELVORA_REQUIRE_CORPUS();
   ViewModel view = read(kExample5);
   auto other = belvora::db::open(connect);
   other->begin();
@@ -534,6 +541,7 @@ TEST_P(StoreTest, LockedDatabaseFailsAfterABoundedWait) {
 }
 
 TEST_P(StoreTest, SavedIsSaidOnlyAfterTheCommit) {
+  BELVORA_REQUIRE_CORPUS();
   ViewModel view = read(kExample5);
   ASSERT_EQ(SaveInvoice(view, settings), SaveResult::Saved);
   const std::string before = dump();

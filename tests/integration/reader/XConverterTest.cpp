@@ -15,11 +15,12 @@
 
 #include "ReaderTestSupport.h"
 #include "belvora/clsXConverter.h"
-#include "fakes/FakeInteraction.h"
 #include "platform/db/Connection.h"
 #include "platform/pdf/EmbeddedFiles.h"
 #include "reader/ConsoleView.h"
 #include "reader/ReaderSettings.h"
+#include "support/FakeInteraction.h"
+#include "support/SharedArtefacts.h"
 
 namespace fs = std::filesystem;
 using belvora::clsXConverter;
@@ -32,7 +33,7 @@ using ::testing::StartsWith;
 
 namespace {
 
-const std::string kCorpus = BELVORA_CORPUS_DIR;
+const std::string kCorpus = belvora::test::CorpusDir();
 const std::string kPdfData = std::string(BELVORA_TEST_DATA_DIR) + "/pdf";
 
 // XPath over the document with local names only: independent of the
@@ -112,7 +113,7 @@ class XConverterTest : public ::testing::Test {
     return found ? found->data : std::string();
   }
 
-  belvora::test::ScratchDir dir;
+  belvora::test::TempDir dir;
   belvora::test::ScopedFakeInteraction ui;
 
  private:
@@ -124,6 +125,7 @@ class XConverterTest : public ::testing::Test {
 // ---- corpus invoices ---------------------------------------------------------------
 
 TEST_F(XConverterTest, CiiInvoice) {
+  BELVORA_REQUIRE_CORPUS();
   const std::string path = kCorpus + "/en16931/cii/CII_example5.xml";
   ASSERT_TRUE(run(path));
   Probe p(readAll(path));
@@ -148,6 +150,7 @@ TEST_F(XConverterTest, CiiInvoice) {
 }
 
 TEST_F(XConverterTest, UblInvoiceAndCreditNote) {
+  BELVORA_REQUIRE_CORPUS();
   const std::string invoice = kCorpus + "/en16931/ubl/ubl-tc434-example6.xml";
   ASSERT_TRUE(run(invoice, "", "", "", "DE"));
   Probe pi(readAll(invoice));
@@ -169,6 +172,7 @@ TEST_F(XConverterTest, UblInvoiceAndCreditNote) {
 }
 
 TEST_F(XConverterTest, HybridPdfsAreReadThroughTheirEmbeddedInvoice) {
+  BELVORA_REQUIRE_CORPUS();
   const std::string pdf = kCorpus + "/pdf/ferd-zf23__XRECHNUNG_Einfach.pdf";
   ASSERT_TRUE(run(pdf));
   Json j = json();
@@ -202,6 +206,7 @@ TEST_F(XConverterTest, HybridPdfsAreReadThroughTheirEmbeddedInvoice) {
 }
 
 TEST_F(XConverterTest, TextViewShowsTheCaptionsOfTheLanguage) {
+  BELVORA_REQUIRE_CORPUS();
   ::setenv("BELVORA_VIEW", "text", 1);
   const std::string path = kCorpus + "/en16931/cii/CII_example5.xml";
   ASSERT_TRUE(run(path, "", "", "", "DE"));
@@ -226,6 +231,7 @@ TEST_F(XConverterTest, TextViewShowsTheCaptionsOfTheLanguage) {
 }
 
 TEST_F(XConverterTest, AttachmentsGoIntoAnExistingOutputFolderOnly) {
+  BELVORA_REQUIRE_CORPUS();
   const std::string path = kCorpus + "/cii/ferd-zf24__EN16931_Elektron_Anlage_XML.xml";
   fs::create_directory(dir / "anlagen");
   ui->answers.push_back(false);  // do not open the folder
@@ -255,6 +261,7 @@ TEST_F(XConverterTest, AttachmentsGoIntoAnExistingOutputFolderOnly) {
 // ---- bad input -----------------------------------------------------------------------
 
 TEST_F(XConverterTest, UnreadableFilesGiveTheirMessageAndFalse) {
+  BELVORA_REQUIRE_CORPUS();
   std::ofstream(dir / "leer.xml").close();
   std::ofstream(dir / "kaputt.xml") << "<?xml version=\"1.0\"?>\n<rsm:CrossIndustryInvoice";
   std::ofstream(dir / "text.xml") << "Dies ist keine Rechnung.";
@@ -288,6 +295,7 @@ TEST_F(XConverterTest, UnreadableFilesGiveTheirMessageAndFalse) {
 // ---- the console viewer's save ---------------------------------------------------------
 
 TEST_F(XConverterTest, ConsoleViewerSavesAsTheSaveButtonWould) {
+  BELVORA_REQUIRE_CORPUS();
   const std::string connect = belvora::test::makeDatabase(belvora::test::Backend::Sqlite, dir);
   const std::string pdf = kCorpus + "/pdf/ferd-zf23__XRECHNUNG_Einfach.pdf";
   ASSERT_TRUE(run(pdf, "", connect, "tblDocuments", "GB", true));
@@ -319,6 +327,7 @@ TEST_F(XConverterTest, ConsoleViewerSavesAsTheSaveButtonWould) {
 }
 
 TEST_F(XConverterTest, StoreFailuresAreReportedAndFailTheCall) {
+  BELVORA_REQUIRE_CORPUS();
   const std::string connect = belvora::test::makeDatabase(belvora::test::Backend::Sqlite, dir);
   const std::string path = kCorpus + "/en16931/cii/CII_example5.xml";
 

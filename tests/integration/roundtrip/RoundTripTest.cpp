@@ -20,6 +20,7 @@
 #include "reader/CiiInvoiceModel.h"
 #include "reader/ConsoleView.h"
 #include "reader/ReadXML.h"
+#include "support/SharedArtefacts.h"
 
 namespace belvora::test {
 namespace {
@@ -36,7 +37,7 @@ const std::map<std::string, std::string> kKnown = {
 
 std::vector<std::string> TestSuiteCii() {
   std::vector<std::string> files;
-  const fs::path suite = fs::path(BELVORA_CORPUS_DIR) / "xrechnung-testsuite";
+  const fs::path suite = fs::path(belvora::test::CorpusDir()) / "xrechnung-testsuite";
   if (!fs::exists(suite)) return files;
   for (const auto& e : fs::recursive_directory_iterator(suite))
     if (e.path().extension() == ".xml" &&
@@ -117,9 +118,10 @@ std::map<std::string, std::string> Verdicts(const std::string& output) {
 }
 
 TEST(RoundTrip, EveryTestSuiteInvoiceIsCreatedAgainFromSourceRows) {
+  BELVORA_REQUIRE_CORPUS();
+  BELVORA_REQUIRE_VALIDATION();
   const auto originals = TestSuiteCii();
-  if (originals.empty() || !tpl::OnPath("java"))
-    GTEST_SKIP() << "the test suite (../shared/corpus) or java is not there";
+  ASSERT_EQ(originals.size(), 41u) << "the CII invoices of the XRechnung test suite";
   tpl::TempDir dir;
   setenv("XDG_CONFIG_HOME", dir.file("config").c_str(), 1);
 
@@ -150,10 +152,10 @@ TEST(RoundTrip, EveryTestSuiteInvoiceIsCreatedAgainFromSourceRows) {
 
   std::vector<std::string> argv = {
       "python3", BELVORA_SOURCE_DIR "/tests/integration/validation/validate_summary.py",
-      BELVORA_VALIDATION_DIR "/check"};
+      belvora::test::ValidationDir() + "/check"};
   for (const auto& r : results)
     if (fs::exists(r.created)) argv.push_back(r.created);
-  const auto verdicts = Verdicts(tpl::RunProgram(argv).output);
+  const auto verdicts = Verdicts(tpl::RunProgram(argv).out);
 
   std::size_t created = 0, valid = 0, equal = 0, sameView = 0, known = 0;
   for (const auto& r : results) {

@@ -1,4 +1,5 @@
 #include "Agreement.h"
+#include "support/SharedArtefacts.h"
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -80,7 +81,7 @@ std::map<std::string, ValidatorVerdict> RunValidator(const std::vector<std::stri
   int status = 0;
   const std::string out =
       Run({"python3", BELVORA_SOURCE_DIR "/tests/integration/rules/validator_verdicts.py",
-           BELVORA_VALIDATION_DIR "/check", name},
+           belvora::test::ValidationDir() + "/check", name},
           status);
   unlink(name);
   std::map<std::string, ValidatorVerdict> verdicts;

@@ -14,6 +14,8 @@
 
 #include "Agreement.h"
 #include "Mutations.h"
+#include "support/SharedArtefacts.h"
+#include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 
@@ -48,16 +50,9 @@ std::vector<std::string> SplitList(const std::string& list) {
   return parts;
 }
 
-bool OnPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  for (const auto& dir : SplitList(path ? path : ""))
-    if (access((dir + "/" + program).c_str(), X_OK) == 0) return true;
-  return false;
-}
-
 std::vector<std::string> CorpusFiles() {
   std::vector<std::string> files;
-  const fs::path corpus = BELVORA_CORPUS_DIR;
+  const fs::path corpus = belvora::test::CorpusDir();
   for (const auto& e : fs::recursive_directory_iterator(corpus / "xrechnung-testsuite")) {
     const std::string name = e.path().filename().string();
     if (e.is_regular_file() && name.size() > 13 && name.ends_with("_uncefact.xml"))
@@ -69,47 +64,30 @@ std::vector<std::string> CorpusFiles() {
   return files;
 }
 
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "belvora-agreement-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder");
-    path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 TEST(RulesAgreement, CorpusAndFaultyVariants) {
-  if (!fs::exists(BELVORA_VALIDATION_DIR "/check") || !fs::exists(BELVORA_CORPUS_DIR))
-    GTEST_SKIP() << "the corpus and validation artefacts (../shared) are not there";
-  if (!OnPath("java"))
-    GTEST_SKIP() << "java is not installed: the official validation needs it "
-                    "(Debian package default-jre-headless)";
+  BELVORA_REQUIRE_CORPUS();
+  BELVORA_REQUIRE_VALIDATION();
   const std::vector<std::string> bases = CorpusFiles();
   ASSERT_EQ(bases.size(), 56u) << "41 test suite and 15 EN 16931 CII invoices expected";
 
-  TempFolder folder;
+  // Further files (created invoices, say) join the corpus, and are mutated too.
+  std::vector<std::string> originals = bases;
+  if (const char* extra = std::getenv("BELVORA_AGREEMENT_FILES"))
+    for (const auto& f : SplitList(extra)) originals.push_back(fs::absolute(f).string());
+
+  belvora::test::TempDir folder;
   // For a wider search: BELVORA_AGREEMENT_VARIANTS variants per mutation
   // (default 3), BELVORA_AGREEMENT_ONLY the mutations whose name contains it.
   const char* per = std::getenv("BELVORA_AGREEMENT_VARIANTS");
   const char* only = std::getenv("BELVORA_AGREEMENT_ONLY");
   const std::size_t perMutation = per ? std::strtoul(per, nullptr, 10) : 3;
   const std::vector<std::string> variants =
-      WriteVariants(bases, folder.path(), perMutation, only ? only : "");
+      WriteVariants(originals, folder.path(), perMutation, only ? only : "");
   if (!only) {
     EXPECT_GE(variants.size(), 200u);
   }
-  std::vector<std::string> files = bases;
+  std::vector<std::string> files = originals;
   files.insert(files.end(), variants.begin(), variants.end());
-  if (const char* extra = std::getenv("BELVORA_AGREEMENT_FILES"))
-    for (const auto& f : SplitList(extra)) files.push_back(fs::absolute(f).string());
 
   const auto validator = RunValidator(files);
   const auto outcomes = Compare(files, validator, kKnown);

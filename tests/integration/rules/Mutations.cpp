@@ -456,9 +456,12 @@ std::vector<std::string> WriteVariants(const std::vector<std::string>& bases,
     if (m.name.find(only) == std::string::npos) continue;
     std::size_t written = 0;
     for (std::size_t i = 0; i < bases.size() && written < perMutation; ++i) {
-      const std::string& base = bases[(k * 7 + i) % bases.size()];
-      const std::string target =
-          folder + "/" + std::filesystem::path(base).stem().string() + "__" + m.name + ".xml";
+      const std::size_t b = (k * 7 + i) % bases.size();
+      // Numbered: created invoices may have the names of their originals.
+      const std::string target = folder + "/" + std::to_string(b) + "-" +
+                                 std::filesystem::path(bases[b]).stem().string() + "__" + m.name +
+                                 ".xml";
+      const std::string& base = bases[b];
       if (ApplyMutation(base, m, target)) {
         files.push_back(target);
         ++written;

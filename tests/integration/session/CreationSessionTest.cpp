@@ -40,7 +40,7 @@ const std::string kNoSource =
     "No open data source: DLL_Init_DB must succeed before CreateXRechnung, and a session serves "
     "one invoice.";
 
-std::string readAll(const std::string& path) { return belvora::sys::readFile(path); }
+using belvora::test::readAll;
 
 using CreationSession = SessionFixture;
 

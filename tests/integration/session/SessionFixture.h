@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "../../unit/session/TempDir.h"
-#include "fakes/FakeInteraction.h"
 #include "platform/db/Connection.h"
 #include "platform/sys/Clock.h"
 #include "platform/sys/Files.h"
+#include "support/FakeInteraction.h"
+#include "support/TempDir.h"
 
 namespace belvora::test {
 

@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "../../unit/session/TempDir.h"
 #include "SourceRows.h"
 #include "model/Catalogue.h"
 #include "platform/db/Connection.h"
+#include "support/TempDir.h"
 
 namespace belvora::test {
 namespace {

@@ -9,8 +9,8 @@
 
 #include "SessionFixture.h"
 #include "belvora/clsXRechnung.h"
-#include "fakes/ReadOnlyPath.h"
 #include "reader/StoreDocument.h"
+#include "support/ReadOnlyPath.h"
 
 using belvora::reader::DocumentFileName;
 using belvora::reader::DocumentFileType;

@@ -380,7 +380,7 @@ TEST(SqlScripts, SqliteScriptsCanRunAgainAndBuildTheTemplate) {
     for (const char* script :
          {"01_xrechnung_tables.sql", "02_xrechnung_sample.sql", "incoming.sql"}) {
       const RunResult r = RunProgram({"sqlite3", "-bail", scripted}, scripts + script);
-      ASSERT_EQ(r.status, 0) << script << " (pass " << pass + 1 << "): " << r.output;
+      ASSERT_EQ(r.status, 0) << script << " (pass " << pass + 1 << "): " << r.out;
     }
   }
   CopyFile(BELVORA_TEMPLATE_DB, dir.file("template.sqlite"));

@@ -50,7 +50,7 @@ class TemplatePostgres : public ::testing::Test {
     RunResult r =
         Psql({"-c", "DROP SCHEMA IF EXISTS " + schema_ + " CASCADE; CREATE SCHEMA " + schema_});
     if (r.status != 0) {
-      loadLog_ = "cannot create the schema: " + r.output;
+      loadLog_ = "cannot create the schema: " + r.out;
       return;
     }
     // Twice: the scripts keep what exists.
@@ -59,8 +59,8 @@ class TemplatePostgres : public ::testing::Test {
            {"01_xrechnung_tables.sql", "02_xrechnung_sample.sql", "03_sp_xrechnung.sql"}) {
         r = Psql({"-f", std::string(BELVORA_SOURCE_DIR) + "/sql/postgresql/" + script},
                  {"PGOPTIONS=-c search_path=" + schema_ + " -c client_min_messages=warning"});
-        if (r.status != 0 || r.output.find("ERROR") != std::string::npos) {
-          loadLog_ += std::string(script) + " (pass " + std::to_string(pass) + "): " + r.output;
+        if (r.status != 0 || r.out.find("ERROR") != std::string::npos) {
+          loadLog_ += std::string(script) + " (pass " + std::to_string(pass) + "): " + r.out;
           return;
         }
       }

@@ -61,76 +61,19 @@ const std::vector<CatalogueColumn>& Catalogue() {
   return columns;
 }
 
-TempDir::TempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/belvora-tpl-XXXXXX";
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed for " + pattern);
-  path_ = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  fs::remove_all(path_, ec);
-}
-
 RunResult RunProgram(const std::vector<std::string>& argv, const std::string& stdinFile,
                      const std::vector<std::string>& env) {
-  RunResult result;
-  char outName[] = "/tmp/belvora-run-XXXXXX";
-  const int outFd = mkstemp(outName);
-  if (outFd < 0) return result;
-  unlink(outName);
-
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, stdinFile.empty() ? "/dev/null" : stdinFile.c_str(),
-                                   O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, outFd, 1);
-  posix_spawn_file_actions_adddup2(&actions, outFd, 2);
-
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  std::vector<std::string> envStrings;
-  for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
-  envStrings.insert(envStrings.end(), env.begin(), env.end());
-  std::vector<char*> envp;
-  for (auto& e : envStrings) envp.push_back(e.data());
-  envp.push_back(nullptr);
-
-  pid_t pid = 0;
-  const int rc = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc == 0) {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  } else {
-    result.output = "cannot start " + argv[0] + ": " + std::strerror(rc);
-  }
-  lseek(outFd, 0, SEEK_SET);
-  char buffer[65536];
-  ssize_t n;
-  while ((n = read(outFd, buffer, sizeof buffer)) > 0) result.output.append(buffer, n);
-  close(outFd);
-  return result;
-}
-
-bool OnPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::stringstream dirs(path ? path : "/usr/bin:/bin");
-  std::string dir;
-  while (std::getline(dirs, dir, ':')) {
-    if (!dir.empty() && access((dir + "/" + program).c_str(), X_OK) == 0) return true;
-  }
-  return false;
+  Run run;
+  run.argv = argv;
+  run.env = env;
+  if (!stdinFile.empty()) run.stdinFile = stdinFile;
+  run.mergeErr = true;
+  return RunProcess(run);
 }
 
 std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (!fs::exists(path)) throw std::runtime_error("cannot read " + path);
+  return readAll(path);
 }
 
 void CopyFile(const std::string& from, const std::string& to) {

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "platform/db/Connection.h"
+#include "support/Process.h"
+#include "support/TempDir.h"
 
 // Helpers shared by the template database, PostgreSQL script and validation
 // tests: the column catalogue the template must hold, temporary folders,
@@ -24,33 +26,14 @@ struct CatalogueColumn {
 // column of the column catalogue, with the type a real database holds it in.
 const std::vector<CatalogueColumn>& Catalogue();
 
-// A fresh folder below $TMPDIR, removed with everything in it.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
+using test::OnPath;
+using test::TempDir;
 
- private:
-  std::string path_;
-};
-
-struct RunResult {
-  int status = -1;     // exit status, -1 when the program could not run
-  std::string output;  // standard output and standard error, interleaved
-};
-
-// Runs a program without a shell. stdinFile (if not empty) becomes its
-// standard input; env entries "NAME=value" are added to the environment.
+// The bytes of a file; throws when it cannot be read.
+std::string ReadBytes(const std::string& path);
+// A program's exit status and what it printed (standard error interleaved).
 RunResult RunProgram(const std::vector<std::string>& argv, const std::string& stdinFile = {},
                      const std::vector<std::string>& env = {});
-// True when the program is found on PATH.
-bool OnPath(const std::string& program);
-
-std::string ReadBytes(const std::string& path);
 void CopyFile(const std::string& from, const std::string& to);
 
 // One row as column name (upper case) to value.

@@ -8,6 +8,7 @@
 
 #include "../template/TemplateSupport.h"
 #include "platform/db/Connection.h"
+#include "support/SharedArtefacts.h"
 
 namespace belvora::test::tpl {
 namespace {
@@ -35,9 +36,7 @@ std::map<std::string, Verdict> ParseSummary(const std::string& output) {
 }
 
 TEST(En16931Validation, EveryTemplateInvoicePasses) {
-  if (!OnPath("java"))
-    GTEST_SKIP() << "java is not installed: the EN 16931 validation needs it "
-                    "(Debian package default-jre-headless)";
+  BELVORA_REQUIRE_VALIDATION();
   TempDir dir;
   const std::string database = dir.file("VorlageDB.sqlite");
   CopyFile(BELVORA_TEMPLATE_DB, database);
@@ -60,16 +59,16 @@ TEST(En16931Validation, EveryTemplateInvoicePasses) {
                                    BELVORA_SOURCE_DIR
                                    "/tests/integration/validation/"
                                    "validate_summary.py",
-                                   BELVORA_VALIDATION_DIR "/check"};
+                                   ValidationDir() + "/check"};
   argv.insert(argv.end(), files.begin(), files.end());
   const RunResult run = RunProgram(argv);
-  const auto verdicts = ParseSummary(run.output);
-  ASSERT_EQ(verdicts.size(), files.size()) << "validation did not run:\n" << run.output;
+  const auto verdicts = ParseSummary(run.out);
+  ASSERT_EQ(verdicts.size(), files.size()) << "validation did not run:\n" << run.out;
   for (size_t i = 0; i < files.size(); ++i) {
     const Verdict& v = verdicts.at(files[i]);
     EXPECT_TRUE(v.pass) << "invoice " << numbers[i] << " fails EN 16931:" << v.reasons;
   }
-  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(run.status, 0) << run.out;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // clean, and what the model cannot hold reported as problems.
 
 #include "reader/CiiInvoiceModel.h"
+#include "support/SharedArtefacts.h"
 
 #include <gtest/gtest.h>
 
@@ -23,9 +24,7 @@ using model::Invoice;
 
 Decimal D(const char* t) { return *Decimal::parse(t); }
 
-const std::string kSuite = BELVORA_CORPUS_DIR "/xrechnung-testsuite";
-
-bool CorpusThere() { return fs::exists(kSuite); }
+const std::string kSuite = belvora::test::CorpusDir() + "/xrechnung-testsuite";
 
 CiiModel ReadFile(const std::string& path) {
   CiiModel m;
@@ -77,7 +76,7 @@ const std::string kTotals =
     "<ram:GrandTotalAmount>0</ram:GrandTotalAmount><ram:DuePayableAmount>0</ram:DuePayableAmount>";
 
 TEST(CiiInvoiceModel, EveryTermOfTheComprehensiveTestInvoice) {
-  if (!CorpusThere()) GTEST_SKIP() << "the corpus (../shared) is not there";
+  BELVORA_REQUIRE_CORPUS();
   const CiiModel m =
       ReadFile(kSuite + "/technical-cases/cius/01.01_comprehensive_test_uncefact.xml");
   const Invoice& i = m.invoice;
@@ -263,11 +262,11 @@ TEST(CiiInvoiceModel, EveryTermOfTheComprehensiveTestInvoice) {
 // Every CII invoice of the corpus is read without problems and checks clean
 // (the validator passes them all).
 TEST(CiiInvoiceModel, EveryCorpusInvoiceChecksClean) {
-  if (!CorpusThere()) GTEST_SKIP() << "the corpus (../shared) is not there";
+  BELVORA_REQUIRE_CORPUS();
   std::vector<std::string> files;
   for (const auto& e : fs::recursive_directory_iterator(kSuite))
     if (e.path().string().ends_with("_uncefact.xml")) files.push_back(e.path().string());
-  for (const auto& e : fs::directory_iterator(BELVORA_CORPUS_DIR "/en16931/cii"))
+  for (const auto& e : fs::directory_iterator(belvora::test::CorpusDir() + "/en16931/cii"))
     files.push_back(e.path().string());
   EXPECT_EQ(files.size(), 56u);
   for (const auto& f : files) {

@@ -1,4 +1,5 @@
 #include "platform/db/SqliteConnection.h"
+#include "support/Expect.h"
 
 #include <gtest/gtest.h>
 
@@ -16,16 +17,6 @@ namespace belvora::db {
 namespace {
 
 namespace fs = std::filesystem;
-
-#define EXPECT_THROW_MSG(statement, text)                  \
-  do {                                                     \
-    try {                                                  \
-      statement;                                           \
-      ADD_FAILURE() << "no error from " #statement;        \
-    } catch (const Error& e) {                             \
-      EXPECT_EQ(std::string(e.what()), std::string(text)); \
-    }                                                      \
-  } while (0)
 
 class SqliteTest : public ::testing::Test {
  protected:

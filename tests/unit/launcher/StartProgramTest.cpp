@@ -12,9 +12,10 @@
 #include <fstream>
 #include <thread>
 
-#include "../session/TempDir.h"
 #include "Usage.h"
+#include "belvora/version.h"
 #include "platform/sys/Files.h"
+#include "support/TempDir.h"
 
 extern char** environ;
 
@@ -24,12 +25,14 @@ namespace {
 
 struct StartRun {
   int status = -1;
+  std::string out;
   std::string err;
 };
 
-// Runs Start with the arguments as given (no shell), standard error captured.
+// Runs Start with the arguments as given (no shell), its output captured.
 StartRun runStart(const std::vector<std::string>& args, const belvora::test::TempDir& dir,
-                  const std::vector<std::string>& extraEnv = {}) {
+                  const std::vector<std::string>& extraEnv = {}, std::string outFile = "") {
+  if (outFile.empty()) outFile = dir / "stdout.txt";
   std::string errFile = dir / "stderr.txt";
   std::vector<std::string> env = {"BELVORA_UI=console", "XDG_CONFIG_HOME=" + (dir / "config"),
                                   "PATH=/usr/bin:/bin"};
@@ -43,6 +46,8 @@ StartRun runStart(const std::vector<std::string>& args, const belvora::test::Tem
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
   posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0600);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -54,6 +59,7 @@ StartRun runStart(const std::vector<std::string>& args, const belvora::test::Tem
     run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
   }
   posix_spawn_file_actions_destroy(&actions);
+  if (outFile.starts_with(dir.path().string())) run.out = belvora::sys::readFile(outFile);
   run.err = belvora::sys::readFile(errFile);
   return run;
 }
@@ -237,4 +243,28 @@ TEST_F(StartProgram, AskedForWindowsWithoutADisplayItStaysOnTheConsole) {
       runStart({"action=support|supportmail=hilfe@example.com"}, dir, {"BELVORA_UI=qt"});
   EXPECT_EQ(support.status, 1);
   EXPECT_THAT(support.err, HasSubstr("braucht eine grafische Oberfläche"));
+}
+
+TEST_F(StartProgram, HelpAndVersionGoToStandardOutputAndEndWithZero) {
+  for (const char* option : {"--help", "-h"}) {
+    StartRun r = runStart({option}, dir);
+    EXPECT_EQ(r.status, 0) << option;
+    // The examples name the template database beside Start, not beside this test.
+    EXPECT_THAT(r.out, HasSubstr("Start --help | --version\n\n" + start::UsageDescription("\n")))
+        << option;
+    EXPECT_THAT(r.out, HasSubstr("action=einlesen|\ninputxml=")) << option;
+    EXPECT_EQ(r.err, "") << option;
+  }
+  StartRun v = runStart({"--version"}, dir);
+  EXPECT_EQ(v.status, 0);
+  EXPECT_EQ(v.out, "Start " BELVORA_VERSION_STRING " (libbelvora " BELVORA_VERSION_STRING ")\n");
+  EXPECT_EQ(v.err, "");
+  // Output that cannot be written is a failure with its message.
+  StartRun full = runStart({"--help"}, dir, {}, "/dev/full");
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(full.err, "[Start] Die Ausgabe kann nicht geschrieben werden.\n");
+  // With more words it is a parameter string like any other.
+  StartRun more = runStart({"--version", "action=x"}, dir);
+  EXPECT_EQ(more.status, 2);
+  EXPECT_EQ(more.out, "");
 }

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "fakes/VectorCursor.h"
 #include "model/Rechnungsdaten.h"
+#include "support/VectorCursor.h"
 
 namespace belvora::model {
 namespace {

@@ -1,3 +1,4 @@
+#include "support/TempDir.h"
 #pragma once
 
 // qpdf 11: use std::shared_ptr, without the PointerHolder transition warning.
@@ -19,20 +20,6 @@
 #include <vector>
 
 namespace belvora::test {
-
-// Takes a path (not a string) so that it never clashes with the integration
-// tests' readAll when both headers are included.
-inline std::string readAll(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-inline void writeAll(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
 
 // Flate-compressed head + `fill` bytes of `filler` + tail, produced in
 // pieces: a gigabyte of zeros compresses to about a megabyte (a

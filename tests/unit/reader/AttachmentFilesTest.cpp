@@ -4,9 +4,9 @@
 
 #include <set>
 
-#include "fakes/FakeInteraction.h"
 #include "reader/AttachmentFiles.h"
 #include "reader/ReaderCommon.h"
+#include "support/FakeInteraction.h"
 
 namespace fs = std::filesystem;
 using namespace belvora::reader;

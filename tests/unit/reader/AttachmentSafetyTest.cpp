@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "ReaderTestSupport.h"
+#include "support/SharedArtefacts.h"
 #include "text/Texte.h"
 
 namespace fs = std::filesystem;
@@ -155,7 +156,9 @@ TEST_F(AttachmentSafety, EveryLostAttachmentIsNamedWithItsReason) {
 }
 
 TEST_F(AttachmentSafety, ContentAndAddressBothReachTheFolder) {
-  const fs::path example = fs::path(BELVORA_CORPUS_DIR) / "en16931" / "cii" / "CII_example2.xml";
+  BELVORA_REQUIRE_CORPUS();
+  const fs::path example =
+      fs::path(belvora::test::CorpusDir()) / "en16931" / "cii" / "CII_example2.xml";
   ASSERT_TRUE(read(example.string()));
   // Every reference with content gives a file, every http(s) address a shortcut.
   std::size_t shortcuts = 0;

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "ReaderTestSupport.h"
+#include "support/SharedArtefacts.h"
 
 namespace fs = std::filesystem;
 using namespace belvora;
@@ -46,7 +47,7 @@ std::string utf32(const std::string& ascii, bool bigEndian) {
   return out;
 }
 
-const std::string kCorpus = BELVORA_CORPUS_DIR;
+const std::string kCorpus = belvora::test::CorpusDir();
 
 }  // namespace
 
@@ -85,6 +86,7 @@ TEST_F(ReadFailures, TheRootElementDecidesTheSyntax) {
 }
 
 TEST_F(ReadFailures, XmlThatIsNoInvoiceIsRefusedWithItsRootElement) {
+  BELVORA_REQUIRE_CORPUS();
   const std::string notes = write("notes.xml", "<notes xmlns='urn:example:notes'><n/></notes>");
   EXPECT_EQ(failure(notes),
             "The file is not an invoice (root element notes in the namespace urn:example:notes).");
@@ -125,6 +127,7 @@ TEST_F(ReadFailures, Utf32IsReportedAsAnUnsupportedEncoding) {
 }
 
 TEST_F(ReadFailures, OnlyRegularFilesAreRead) {
+  BELVORA_REQUIRE_CORPUS();
   const std::string fifo = (dir_ / "pipe.xml").string();
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
   for (const std::string& path : {std::string("/dev/zero"), fifo, (dir_ / "bin").string()}) {
@@ -138,6 +141,7 @@ TEST_F(ReadFailures, OnlyRegularFilesAreRead) {
 }
 
 TEST_F(ReadFailures, EveryPdfReadHasItsOwnWorkFile) {
+  BELVORA_REQUIRE_CORPUS();
   const std::string a = kCorpus + "/pdf/ferd-zf23__XRECHNUNG_Einfach.pdf";
   const std::string b = kCorpus + "/pdf/mustang__validXRechnung.pdf";
   ReaderSettings first;

@@ -2,6 +2,7 @@
 #include <fstream>
 
 #include "ReaderTestSupport.h"
+#include "support/SharedArtefacts.h"
 
 namespace fs = std::filesystem;
 using namespace belvora;
@@ -95,7 +96,9 @@ TEST_F(ReadXMLTest, MissingOutputFolderIsReportedAndTheReadSucceeds) {
 }
 
 TEST_F(ReadXMLTest, HybridPdfIsReadThroughTheWorkFileWhateverTheCaseOfItsEnding) {
-  const fs::path source = fs::path(BELVORA_CORPUS_DIR) / "pdf" / "ferd-zf23__XRECHNUNG_Einfach.pdf";
+  BELVORA_REQUIRE_CORPUS();
+  const fs::path source =
+      fs::path(belvora::test::CorpusDir()) / "pdf" / "ferd-zf23__XRECHNUNG_Einfach.pdf";
   for (const char* name : {"rechnung.pdf", "RECHNUNG.PDF", "rechnung-ohne-endung"}) {
     const fs::path copy = dir_ / name;
     fs::copy_file(source, copy, fs::copy_options::overwrite_existing);

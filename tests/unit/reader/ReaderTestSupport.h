@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "fakes/FakeInteraction.h"
 #include "reader/ReadXML.h"
+#include "support/FakeInteraction.h"
 
 namespace belvora::test {
 

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "belvora/clsXRechnung.h"
-#include "fakes/FakeInteraction.h"
 #include "platform/settings/SettingsStore.h"
+#include "support/FakeInteraction.h"
 
 using ::testing::HasSubstr;
 

@@ -16,11 +16,11 @@
 #include <string>
 #include <utility>
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 #include "belvora/belvora.h"
 #include "belvora/clsXConverter.h"
 #include "belvora/clsXRechnung.h"
-#include "fakes/FakeInteraction.h"
+#include "support/FakeInteraction.h"
 #include "platform/db/Connection.h"
 
 // An allocation that fails on request, for the entries no interaction

@@ -5,9 +5,9 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "TempDir.h"
 #include "session/ErrorReport.h"
 #include "session/ExportFile.h"
+#include "support/TempDir.h"
 
 using belvora::session::ExportPathFor;
 using belvora::test::TempDir;

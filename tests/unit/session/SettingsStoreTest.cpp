@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "TempDir.h"
 #include "platform/settings/IniFile.h"
 #include "platform/settings/SettingsStore.h"
 #include "platform/sys/Files.h"
+#include "support/TempDir.h"
 
 using namespace belvora::settings;
 using belvora::test::TempDir;

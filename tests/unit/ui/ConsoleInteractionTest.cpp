@@ -3,8 +3,8 @@
 
 #include <sstream>
 
-#include "fakes/FakeInteraction.h"
 #include "platform/ui/ConsoleInteraction.h"
+#include "support/FakeInteraction.h"
 
 using belvora::ui::ConsoleInteraction;
 using belvora::ui::Icon;

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "fakes/VectorCursor.h"
 #include "platform/db/Value.h"
+#include "support/VectorCursor.h"
 
 namespace belvora::test {
 

@@ -8,15 +8,13 @@
 #include <filesystem>
 
 #include "CiiFixture.h"
+#include "support/SharedArtefacts.h"
 
 namespace belvora::test::cii {
 namespace {
 
 TEST(Validation, GeneratedInvoicesPassEn16931AndXRechnung) {
-  if (std::system("command -v java >/dev/null 2>&1") != 0) {
-    if (std::getenv("BELVORA_REQUIRE_JAVA")) FAIL() << "java is required for the validation";
-    GTEST_SKIP() << "java is not installed: EN 16931 validation skipped";
-  }
+  BELVORA_REQUIRE_VALIDATION();
   PinnedToday today;
   const auto dir =
       std::filesystem::temp_directory_path() / ("belvora-validate-" + std::to_string(::getpid()));
@@ -27,7 +25,7 @@ TEST(Validation, GeneratedInvoicesPassEn16931AndXRechnung) {
       {"transfer.xml", Standard()},       {"debit.xml", DirectDebit()},
       {"mandatory.xml", MandatoryOnly()}, {"every-group.xml", EveryGroup()},
       {"not-subject.xml", NotSubject()},  {"card.xml", card}};
-  std::string command = std::string(BELVORA_VALIDATION_DIR) + "/check";
+  std::string command = belvora::test::ValidationDir() + "/check";
   for (const auto& [name, invoice] : invoices) {
     std::ofstream(dir / name, std::ios::binary) << Write(invoice);
     command += " '" + (dir / name).string() + "'";

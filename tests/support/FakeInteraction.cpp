@@ -1,4 +1,4 @@
-#include "fakes/FakeInteraction.h"
+#include "support/FakeInteraction.h"
 
 namespace belvora::test {
 
