@@ -105,7 +105,6 @@ Field List(std::vector<T>& v) {
 
 std::pair<const std::string, Field> Term(std::string path, Field field) { return {path, field}; }
 #define F(object, path) Term(p + #path, &(object).path)
-#define L(object, path) Term(p + #path, List((object).path))
 
 // The terms a change may name, by their path in the model.
 std::map<std::string, Field> Fields(Invoice& i) {
@@ -124,77 +123,66 @@ std::map<std::string, Field> Fields(Invoice& i) {
             F(i, totals.paidAmount), F(i, totals.roundingAmount), F(i, totals.amountDue),
             F(i, stated.totalWithoutVat), F(i, stated.vatTotal), F(i, stated.totalWithVat),
             F(i, stated.amountDue)});
-  f.insert({L(i, lines), L(i, attachments), L(i, precedingInvoices), L(i, paymentMeans),
-            L(i, notes), L(i, vatBreakdown)});
-  const auto at = [&](const char* list, std::size_t k) {
-    return p = std::string(list) + "[" + std::to_string(k) + "].";
+  // A list (name+, name-) and the terms of each entry (name[k].term).
+  const auto each = [&](const std::string& name, auto& list, auto terms) {
+    const std::string outer = p;
+    f.insert(Term(outer + name, List(list)));
+    for (std::size_t k = 0; k < list.size(); ++k) {
+      p = outer + name + "[" + std::to_string(k) + "].";
+      terms(list[k]);
+    }
+    p = outer;
   };
-  for (auto [name, party] : {std::pair{"seller", &i.seller}, {"buyer", &i.buyer}}) {
-    p = std::string(name) + ".";
+  for (auto [name, party] : {std::pair{"seller.", &i.seller}, {"buyer.", &i.buyer}}) {
+    p = name;
     f.insert({F(*party, name), F(*party, vatId), F(*party, taxRegistration),
               F(*party, legalRegistration.id), F(*party, electronicAddress.id),
               F(*party, electronicAddress.scheme), F(*party, contact.name),
-              F(*party, contact.telephone), F(*party, contact.email), L(*party, ids)});
-    for (std::size_t k = 0; k < party->ids.size(); ++k)
-      at((p + "ids").c_str(), k), f.insert({F(party->ids[k], id), F(party->ids[k], scheme)});
+              F(*party, contact.telephone), F(*party, contact.email)});
+    each("ids", party->ids, [&](Identifier& id) { f.insert({F(id, id), F(id, scheme)}); });
   }
-  for (auto [name, a] : {std::pair{"seller", &i.seller.address},
-                         {"buyer", &i.buyer.address},
-                         {"taxRepresentative", &i.taxRepresentative.address},
-                         {"delivery", &i.delivery.address}}) {
-    p = std::string(name) + ".address.";
+  for (auto [name, a] : {std::pair{"seller.", &i.seller.address},
+                         {"buyer.", &i.buyer.address},
+                         {"taxRepresentative.", &i.taxRepresentative.address},
+                         {"delivery.", &i.delivery.address}}) {
+    p = std::string(name) + "address.";
     f.insert({F(*a, line1), F(*a, city), F(*a, postCode), F(*a, countryCode)});
   }
-  for (std::size_t k = 0; k < i.lines.size(); ++k) {
-    Line& l = i.lines[k];
-    at("lines", k);
+  p.clear();
+  each("lines", i.lines, [&](Line& l) {
     f.insert({F(l, id), F(l, quantity), F(l, unitCode), F(l, netAmount), F(l, netPrice),
               F(l, grossPrice), F(l, priceDiscount), F(l, baseQuantity), F(l, baseQuantityUnit),
               F(l, vatCategory), F(l, vatRate), F(l, itemName), F(l, originCountry),
-              F(l, period.start), F(l, period.end), F(l, standardId.id), L(l, allowancesCharges),
-              L(l, attributes), L(l, classifications)});
-    const std::string line = p;
-    for (std::size_t m = 0; m < l.allowancesCharges.size(); ++m)
-      at((line + "allowancesCharges").c_str(), m), f.insert({F(l.allowancesCharges[m], charge)});
-    for (std::size_t m = 0; m < l.attributes.size(); ++m)
-      at((line + "attributes").c_str(), m),
-          f.insert({F(l.attributes[m], name), F(l.attributes[m], value)});
-    for (std::size_t m = 0; m < l.classifications.size(); ++m)
-      at((line + "classifications").c_str(), m),
-          f.insert({F(l.classifications[m], code), F(l.classifications[m], listId)});
-  }
-  for (std::size_t k = 0; k < i.allowancesCharges.size(); ++k) {
-    AllowanceCharge& a = i.allowancesCharges[k];
-    at("allowancesCharges", k);
+              F(l, period.start), F(l, period.end), F(l, standardId.id)});
+    each("allowancesCharges", l.allowancesCharges,
+         [&](AllowanceCharge& c) { f.insert(F(c, charge)); });
+    each("attributes", l.attributes, [&](ItemAttribute& a) {
+      f.insert({F(a, name), F(a, value)});
+    });
+    each("classifications", l.classifications, [&](Classification& c) {
+      f.insert({F(c, code), F(c, listId)});
+    });
+  });
+  each("allowancesCharges", i.allowancesCharges, [&](AllowanceCharge& a) {
     f.insert({F(a, amount), F(a, baseAmount), F(a, percentage), F(a, vatCategory), F(a, reason),
               F(a, reasonCode)});
-  }
-  for (std::size_t k = 0; k < i.vatBreakdown.size(); ++k) {
-    VatBreakdown& g = i.vatBreakdown[k];
-    at("vatBreakdown", k);
+  });
+  each("vatBreakdown", i.vatBreakdown, [&](VatBreakdown& g) {
     f.insert({F(g, taxableAmount), F(g, taxAmount), F(g, category), F(g, rate),
               F(g, exemptionReason), F(g, exemptionReasonCode)});
-  }
-  for (std::size_t k = 0; k < i.paymentMeans.size(); ++k) {
-    PaymentMeans& m = i.paymentMeans[k];
-    at("paymentMeans", k);
-    f.insert(
-        {F(m, code), F(m, cardNumber), F(m, cardHolder), F(m, debitedAccount), L(m, accounts)});
-    const std::string means = p;
-    for (std::size_t a = 0; a < m.accounts.size(); ++a)
-      at((means + "accounts").c_str(), a),
-          f.insert({F(m.accounts[a], accountId), F(m.accounts[a], accountName),
-                    F(m.accounts[a], providerId)});
-  }
-  for (std::size_t k = 0; k < i.attachments.size(); ++k) {
-    Attachment& a = i.attachments[k];
-    at("attachments", k);
+  });
+  each("paymentMeans", i.paymentMeans, [&](PaymentMeans& m) {
+    f.insert({F(m, code), F(m, cardNumber), F(m, cardHolder), F(m, debitedAccount)});
+    each("accounts", m.accounts, [&](CreditTransfer& a) {
+      f.insert({F(a, accountId), F(a, accountName), F(a, providerId)});
+    });
+  });
+  each("attachments", i.attachments, [&](Attachment& a) {
     f.insert({F(a, id), F(a, content), F(a, mimeCode), F(a, fileName)});
-  }
-  for (std::size_t k = 0; k < i.notes.size(); ++k)
-    at("notes", k), f.insert({F(i.notes[k], subjectCode), F(i.notes[k], text)});
-  for (std::size_t k = 0; k < i.precedingInvoices.size(); ++k)
-    at("precedingInvoices", k), f.insert({F(i.precedingInvoices[k], date)});
+  });
+  each("notes", i.notes, [&](Note& n) { f.insert({F(n, subjectCode), F(n, text)}); });
+  each("precedingInvoices", i.precedingInvoices,
+       [&](PrecedingInvoice& n) { f.insert(F(n, date)); });
   return f;
 }
 
