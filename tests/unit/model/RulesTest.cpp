@@ -8,14 +8,12 @@
 
 #include <array>
 #include <chrono>
-#include <functional>
 #include <iterator>
-#include <map>
 #include <set>
 #include <sstream>
-#include <variant>
 
 #include "model/RulesTables.h"
+#include "support/ModelTerms.h"
 #include "support/TempDir.h"
 
 namespace belvora::model {
@@ -47,150 +45,23 @@ void Category(Invoice& i, const char* code, std::optional<Decimal> rate, const c
   Vat(i, tax);
 }
 
-using Field = std::variant<std::string*, Decimal*, std::optional<Decimal>*, std::optional<Date>*,
-                           bool*, std::size_t*, std::function<void(char)>>;
-
-// Adds or removes the last entry of a list.
-template <class T>
-Field List(std::vector<T>& v) {
-  return [&v](char op) {
-    if (op == '+')
-      v.emplace_back();
-    else
-      v.pop_back();
-  };
-}
-
-std::pair<const std::string, Field> Term(std::string path, Field field) { return {path, field}; }
-#define F(object, path) Term(p + #path, &(object).path)
-
-// The terms a change may name, by their path in the model.
-std::map<std::string, Field> Fields(Invoice& i) {
-  std::string p;
-  std::map<std::string, Field> f;
-  f.insert({F(i, number), F(i, issueDate), F(i, typeCode), F(i, currency),
-            F(i, vatAccountingCurrency), F(i, taxPointDate), F(i, taxPointDateCode),
-            F(i, buyerReference), F(i, contractReference), F(i, tenderReference),
-            F(i, paymentTerms), F(i, businessProcess)});
-  f.insert({F(i, specificationId), F(i, mandateReference), F(i, creditorId), F(i, payee.name),
-            F(i, payee.id.id), F(i, taxRepresentative.name), F(i, taxRepresentative.vatId),
-            F(i, delivery.actualDate), F(i, invoicingPeriod.start), F(i, invoicingPeriod.end),
-            F(i, totals.lineNetTotal), F(i, totals.allowanceTotal)});
-  f.insert({F(i, totals.chargeTotal), F(i, totals.totalWithoutVat), F(i, totals.vatTotal),
-            F(i, totals.vatTotalInAccountingCurrency), F(i, totals.totalWithVat),
-            F(i, totals.paidAmount), F(i, totals.roundingAmount), F(i, totals.amountDue),
-            F(i, stated.totalWithoutVat), F(i, stated.vatTotal), F(i, stated.totalWithVat),
-            F(i, stated.amountDue)});
-  // A list (name+, name-) and the terms of each entry (name[k].term).
-  const auto each = [&](const std::string& name, auto& list, auto terms) {
-    const std::string outer = p;
-    f.insert(Term(outer + name, List(list)));
-    for (std::size_t k = 0; k < list.size(); ++k) {
-      p = outer + name + "[" + std::to_string(k) + "].";
-      terms(list[k]);
-    }
-    p = outer;
-  };
-  for (auto [name, party] : {std::pair{"seller.", &i.seller}, {"buyer.", &i.buyer}}) {
-    p = name;
-    f.insert({F(*party, name), F(*party, vatId), F(*party, taxRegistration),
-              F(*party, legalRegistration.id), F(*party, electronicAddress.id),
-              F(*party, electronicAddress.scheme), F(*party, contact.name),
-              F(*party, contact.telephone), F(*party, contact.email)});
-    each("ids", party->ids, [&](Identifier& id) { f.insert({F(id, id), F(id, scheme)}); });
-  }
-  for (auto [name, a] : {std::pair{"seller.", &i.seller.address},
-                         {"buyer.", &i.buyer.address},
-                         {"taxRepresentative.", &i.taxRepresentative.address},
-                         {"delivery.", &i.delivery.address}}) {
-    p = std::string(name) + "address.";
-    f.insert({F(*a, line1), F(*a, city), F(*a, postCode), F(*a, countryCode)});
-  }
-  p.clear();
-  each("lines", i.lines, [&](Line& l) {
-    f.insert({F(l, sourceRow), F(l, id), F(l, quantity), F(l, unitCode), F(l, netAmount),
-              F(l, netPrice), F(l, grossPrice), F(l, priceDiscount), F(l, baseQuantity),
-              F(l, baseQuantityUnit), F(l, vatCategory), F(l, vatRate), F(l, itemName),
-              F(l, originCountry), F(l, period.start), F(l, period.end), F(l, standardId.id)});
-    each("allowancesCharges", l.allowancesCharges,
-         [&](AllowanceCharge& c) { f.insert(F(c, charge)); });
-    each("attributes", l.attributes, [&](ItemAttribute& a) {
-      f.insert({F(a, name), F(a, value)});
-    });
-    each("classifications", l.classifications, [&](Classification& c) {
-      f.insert({F(c, code), F(c, listId)});
-    });
-  });
-  each("allowancesCharges", i.allowancesCharges, [&](AllowanceCharge& a) {
-    f.insert({F(a, charge), F(a, amount), F(a, baseAmount), F(a, percentage), F(a, vatCategory),
-              F(a, vatRate), F(a, reason), F(a, reasonCode)});
-  });
-  each("vatBreakdown", i.vatBreakdown, [&](VatBreakdown& g) {
-    f.insert({F(g, taxableAmount), F(g, taxAmount), F(g, category), F(g, rate),
-              F(g, exemptionReason), F(g, exemptionReasonCode)});
-  });
-  each("paymentMeans", i.paymentMeans, [&](PaymentMeans& m) {
-    f.insert({F(m, code), F(m, cardNumber), F(m, cardHolder), F(m, debitedAccount)});
-    each("accounts", m.accounts, [&](CreditTransfer& a) {
-      f.insert({F(a, accountId), F(a, accountName), F(a, providerId)});
-    });
-  });
-  each("attachments", i.attachments, [&](Attachment& a) {
-    f.insert({F(a, id), F(a, content), F(a, mimeCode), F(a, fileName)});
-  });
-  each("notes", i.notes, [&](Note& n) { f.insert({F(n, subjectCode), F(n, text)}); });
-  each("precedingInvoices", i.precedingInvoices,
-       [&](PrecedingInvoice& n) { f.insert(F(n, date)); });
-  return f;
-}
-
-std::string Unescape(std::string s) {
-  for (const auto& [from, to] : {std::pair{"\\n", "\n"}, {"\\r", "\r"}, {"\\t", "\t"}})
-    for (std::size_t at; (at = s.find(from)) != std::string::npos;) s.replace(at, 2, to);
-  return s;
-}
-
-template <class... T>
-struct Overloaded : T... {
-  using T::operator()...;
-};
-
 // Applies the changes of a row (the header of tests/data/rules/changes.tsv).
 void Change(Invoice& i, const std::string& changes) {
   std::istringstream in(changes);
   for (std::string op; std::getline(in, op, ';');) {
     op.erase(0, op.find_first_not_of(' '));
-    const std::size_t eq = op.find('=');
-    const std::string path = op.substr(0, eq == std::string::npos ? op.size() - 1 : eq);
-    const std::string v = eq == std::string::npos ? "" : Unescape(op.substr(eq + 1));
-    if (path == "vat") {
-      Vat(i, v.c_str());
+    if (op.starts_with("vat=")) {
+      Vat(i, op.substr(4).c_str());
       continue;
     }
-    if (path == "category") {
-      std::istringstream words(v);
+    if (op.starts_with("category=")) {
+      std::istringstream words(op.substr(9));
       std::string code, rate, tax;
       words >> code >> rate >> tax;
       Category(i, code.c_str(), D(rate.c_str()), tax.c_str());
       continue;
     }
-    auto fields = Fields(i);
-    const auto field = fields.find(path);
-    ASSERT_NE(field, fields.end()) << "no term " << path;
-    std::visit(Overloaded{
-                   [&](std::string* s) { *s = v; },
-                   [&](Decimal* d) { *d = *Decimal::parse(v); },
-                   [&](std::optional<Decimal>* d) { *d = Decimal::parse(v); },
-                   [&](std::optional<Date>* d) {
-                     *d = v.empty() ? std::optional<Date>()
-                                    : Date{std::stoi(v.substr(0, 4)), std::stoi(v.substr(5, 2)),
-                                           std::stoi(v.substr(8, 2))};
-                   },
-                   [&](bool* b) { *b = v == "1"; },
-                   [&](std::size_t* n) { *n = std::stoul(v); },
-                   [&](std::function<void(char)>& list) { list(op.back()); },
-               },
-               field->second);
+    test::ChangeModelTerm(i, op);
   }
 }
 
