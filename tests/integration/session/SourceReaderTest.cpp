@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -28,6 +29,12 @@ std::vector<std::string> DataLines(const std::string& name) {
   std::vector<std::string> lines;
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
+}
+
+// Term lines in byte order: each names its group entry, so order tells nothing more.
+std::vector<std::string> Sorted(std::vector<std::string> terms) {
+  std::sort(terms.begin(), terms.end());
+  return terms;
 }
 
 class SourceReading : public ::testing::Test {
@@ -72,7 +79,7 @@ TEST_F(SourceReading, EveryTermGoesThroughItsColumn) {
   const auto expected = DataLines("full_invoice.terms");
   const model::Invoice i = read("SELECT * FROM Source ORDER BY RowNo");
   EXPECT_THAT(badTexts(), ElementsAre());
-  EXPECT_THAT(Terms(i), ElementsAreArray(expected));
+  EXPECT_THAT(Sorted(Terms(i)), ElementsAreArray(expected));
   ASSERT_EQ(i.lines.size(), 2u);
   EXPECT_EQ(i.lines[0].sourceRow, 1u);
   EXPECT_EQ(i.lines[1].sourceRow, 2u);
@@ -80,7 +87,7 @@ TEST_F(SourceReading, EveryTermGoesThroughItsColumn) {
 
   // Group rows before the lines: the first line row still holds the document.
   const model::Invoice reordered = read("SELECT * FROM Source ORDER BY RowKind IS NULL, RowNo");
-  EXPECT_THAT(Terms(reordered), ElementsAreArray(expected));
+  EXPECT_THAT(Sorted(Terms(reordered)), ElementsAreArray(expected));
   EXPECT_EQ(reordered.lines[0].sourceRow, 23u)
       << "rows are counted as the source delivers them: 22 group rows came first";
 }
@@ -89,7 +96,7 @@ TEST_F(SourceReading, OlderSourcesKeepTheirColumnsAndDefaults) {
   load("older_source.sql");
   const model::Invoice i = read("SELECT * FROM Old");
   EXPECT_THAT(badTexts(), ElementsAre());
-  EXPECT_THAT(Terms(i), ElementsAreArray(DataLines("older_source.terms")));
+  EXPECT_THAT(Sorted(Terms(i)), ElementsAreArray(DataLines("older_source.terms")));
 }
 
 TEST_F(SourceReading, ValuesThatCannotBeUsedAreEachNamedWithColumnRowAndValue) {

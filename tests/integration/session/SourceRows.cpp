@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <functional>
 #include <set>
+#include <stdexcept>
+#include <variant>
 
 #include "model/Catalogue.h"
 
@@ -75,27 +77,39 @@ struct Sink {
   virtual void row(const char* kind) = 0;  // "DOCUMENT", "LINE" or a RowKind
   virtual void put(std::string_view column, const std::string& term, db::Value value) = 0;
 
-  void text(std::string_view column, const std::string& s) {
+  void add(std::string_view column, const std::string& s) {
     if (!s.empty()) put(column, OneLine(s), s);
   }
-  void date(std::string_view column, const std::optional<model::Date>& d) {
+  void add(std::string_view column, const std::optional<model::Date>& d) {
     if (!d) return;
     char buf[16];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d->year, d->month, d->day);
     put(column, buf, *d);
   }
-  void number(std::string_view column, const std::optional<Decimal>& d) {
+  void add(std::string_view column, const std::optional<Decimal>& d) {
     if (d) put(column, d->normalized().text(), d->text());
   }
-  void id(std::string_view column, const model::Identifier& i) {
-    text(column, i.id);
-    text(std::string(column) + "_scheme", i.scheme);
+  void add(std::string_view column, const model::Identifier& i) {
+    add(column, i.id);
+    add(std::string(column) + "_scheme", i.scheme);
+  }
+  // Each value with its column from the space-separated list, in order.
+  template <class... T>
+  void all(std::string_view columns, const T&... values) {
+    if (std::count(columns.begin(), columns.end(), ' ') + 1 != sizeof...(values))
+      throw std::logic_error("columns and values differ in number: " + std::string(columns));
+    std::size_t from = 0;
+    auto next = [&] {
+      const auto to = std::min(columns.find(' ', from), columns.size());
+      const auto column = columns.substr(from, to - from);
+      from = to + 1;
+      return column;
+    };
+    (add(next(), values), ...);
   }
   // The columns of line 1 to 3, city, post code, subdivision and country.
-  void address(const model::Address& a, const std::array<std::string_view, 7>& c) {
-    const std::string* v[] = {&a.line1,    &a.line2,       &a.line3,      &a.city,
-                              &a.postCode, &a.subdivision, &a.countryCode};
-    for (int k = 0; k < 7; ++k) text(c[k], *v[k]);
+  void add(const model::Address& a, std::string_view columns) {
+    all(columns, a.line1, a.line2, a.line3, a.city, a.postCode, a.subdivision, a.countryCode);
   }
 
   std::string at;
@@ -103,116 +117,69 @@ struct Sink {
 };
 
 void AllowanceCharge(Sink& s, const model::AllowanceCharge& a, bool line) {
-  // BT92.. / BT99.. at document level, BT136.. / BT141.. on lines.
-  static const char* doc[2][7] = {{"BT92", "BT93", "BT94", "BT95", "BT96", "BT97", "BT98"},
-                                  {"BT99", "BT100", "BT101", "BT102", "BT103", "BT104", "BT105"}};
-  static const char* ln[2][7] = {{"BT136", "BT137", "BT138", "", "", "BT139", "BT140"},
-                                 {"BT141", "BT142", "BT143", "", "", "BT144", "BT145"}};
-  const auto& c = (line ? ln : doc)[a.charge ? 1 : 0];
-  s.number(c[0], a.amount);
-  s.number(c[1], a.baseAmount);
-  s.number(c[2], a.percentage);
-  if (!line) {
-    s.text(c[3], a.vatCategory);
-    s.number(c[4], a.vatRate);
-  }
-  s.text(c[5], a.reason);
-  s.text(c[6], a.reasonCode);
+  const char* columns[2][2] = {
+      {"BT92 BT93 BT94 BT95 BT96 BT97 BT98", "BT99 BT100 BT101 BT102 BT103 BT104 BT105"},
+      {"BT136 BT137 BT138 BT139 BT140", "BT141 BT142 BT143 BT144 BT145"}};
+  const char* c = columns[line][a.charge];
+  if (line)
+    s.all(c, a.amount, a.baseAmount, a.percentage, a.reason, a.reasonCode);
+  else
+    s.all(c, a.amount, a.baseAmount, a.percentage, a.vatCategory, a.vatRate, a.reason,
+          a.reasonCode);
 }
 
 // Every term the source can hold, in model order; exemption reasons and
 // computed terms are left to the callers.
 void Walk(const model::Invoice& i, Sink& s) {
   s.row("DOCUMENT");
-  s.text("BT1", i.number);
-  s.date("BT2", i.issueDate);
-  s.text("BT3", i.typeCode);
-  s.text("BT5", i.currency);
-  s.text("BT6", i.vatAccountingCurrency);
-  s.date("BT7", i.taxPointDate);
-  s.text("BT8", i.taxPointDateCode);
-  s.date("BT9", i.dueDate);
-  s.text("BT10", i.buyerReference);
-  s.text("BT11", i.projectReference);
-  s.text("BT12", i.contractReference);
-  s.text("BT13", i.purchaseOrderReference);
-  s.text("BT14", i.salesOrderReference);
-  s.text("BT15", i.receivingAdviceReference);
-  s.text("BT16", i.despatchAdviceReference);
-  s.text("BT17", i.tenderReference);
-  s.id("BT18", i.invoicedObjectId);
-  s.text("BT19", i.buyerAccountingReference);
-  s.text("BT20", i.paymentTerms);
-  s.text("BT23", i.businessProcess);
-  s.text("BT24", i.specificationId);
-  const model::Party& se = i.seller;
-  s.text("BT27", se.name);
-  s.text("BT28", se.tradingName);
-  s.id("BT30", se.legalRegistration);
-  s.text("BT31", se.vatId);
-  s.text("BT32", se.taxRegistration);
-  s.text("BT33", se.additionalLegalInfo);
-  s.id("BT34", se.electronicAddress);
-  s.address(se.address, {"BT35", "BT36", "BT162", "BT37", "BT38", "BT39", "BT40"});
-  s.text("BT41", se.contact.name);
-  s.text("BT42", se.contact.telephone);
-  s.text("BT43", se.contact.email);
-  const model::Party& b = i.buyer;
-  s.text("BT44", b.name);
-  s.text("BT45", b.tradingName);
+  s.all(
+      "BT1 BT2 BT3 BT5 BT6 BT7 BT8 BT9 BT10 BT11 BT12 BT13 BT14 BT15 BT16 BT17 BT18 BT19 BT20 BT23 "
+      "BT24",
+      i.number, i.issueDate, i.typeCode, i.currency, i.vatAccountingCurrency, i.taxPointDate,
+      i.taxPointDateCode, i.dueDate, i.buyerReference, i.projectReference, i.contractReference,
+      i.purchaseOrderReference, i.salesOrderReference, i.receivingAdviceReference,
+      i.despatchAdviceReference, i.tenderReference, i.invoicedObjectId, i.buyerAccountingReference,
+      i.paymentTerms, i.businessProcess, i.specificationId);
+  const model::Party &se = i.seller, &b = i.buyer;
+  s.all("BT27 BT28 BT30 BT31 BT32 BT33 BT34 BT41 BT42 BT43 BT44 BT45 BT47 BT48 BT49 BT56 BT57 BT58",
+        se.name, se.tradingName, se.legalRegistration, se.vatId, se.taxRegistration,
+        se.additionalLegalInfo, se.electronicAddress, se.contact.name, se.contact.telephone,
+        se.contact.email, b.name, b.tradingName, b.legalRegistration, b.vatId, b.electronicAddress,
+        b.contact.name, b.contact.telephone, b.contact.email);
+  s.add(se.address, "BT35 BT36 BT162 BT37 BT38 BT39 BT40");
+  s.add(b.address, "BT50 BT51 BT163 BT52 BT53 BT54 BT55");
   // The source holds one buyer identifier; the terms show every one.
   for (std::size_t k = 0; k < b.ids.size() && (k == 0 || s.terms); ++k) {
     s.at = s.terms ? At("BT-46", k) : "";
-    s.id("BT46", b.ids[k]);
+    s.add("BT46", b.ids[k]);
   }
   s.at.clear();
-  s.id("BT47", b.legalRegistration);
-  s.text("BT48", b.vatId);
-  s.id("BT49", b.electronicAddress);
-  s.address(b.address, {"BT50", "BT51", "BT163", "BT52", "BT53", "BT54", "BT55"});
-  s.text("BT56", b.contact.name);
-  s.text("BT57", b.contact.telephone);
-  s.text("BT58", b.contact.email);
-  s.text("BT59", i.payee.name);
-  s.id("BT60", i.payee.id);
-  s.id("BT61", i.payee.legalRegistration);
-  s.text("BT62", i.taxRepresentative.name);
-  s.text("BT63", i.taxRepresentative.vatId);
-  s.address(i.taxRepresentative.address, {"BT64", "BT65", "BT164", "BT66", "BT67", "BT68", "BT69"});
-  s.text("BT70", i.delivery.partyName);
-  s.id("BT71", i.delivery.locationId);
-  s.date("BT72", i.delivery.actualDate);
-  s.date("BT73", i.invoicingPeriod.start);
-  s.date("BT74", i.invoicingPeriod.end);
-  s.address(i.delivery.address, {"BT75", "BT76", "BT165", "BT77", "BT78", "BT79", "BT80"});
-  s.text("BT83", i.remittanceInformation);
-  s.text("BT89", i.mandateReference);
-  s.text("BT90", i.creditorId);
-  s.number("BT111", i.totals.vatTotalInAccountingCurrency);
-  s.number("BT113", i.totals.paidAmount);
-  s.number("BT114", i.totals.roundingAmount);
+  s.all("BT59 BT60 BT61 BT62 BT63 BT70 BT71 BT72 BT73 BT74 BT83 BT89 BT90 BT111 BT113 BT114",
+        i.payee.name, i.payee.id, i.payee.legalRegistration, i.taxRepresentative.name,
+        i.taxRepresentative.vatId, i.delivery.partyName, i.delivery.locationId,
+        i.delivery.actualDate, i.invoicingPeriod.start, i.invoicingPeriod.end,
+        i.remittanceInformation, i.mandateReference, i.creditorId,
+        i.totals.vatTotalInAccountingCurrency, i.totals.paidAmount, i.totals.roundingAmount);
+  s.add(i.taxRepresentative.address, "BT64 BT65 BT164 BT66 BT67 BT68 BT69");
+  s.add(i.delivery.address, "BT75 BT76 BT165 BT77 BT78 BT79 BT80");
   s.at = "stated ";
-  s.number("BT109", i.stated.totalWithoutVat);
-  s.number("BT110", i.stated.vatTotal);
-  s.number("BT112", i.stated.totalWithVat);
-  s.number("BT115", i.stated.amountDue);
+  s.all("BT109 BT110 BT112 BT115", i.stated.totalWithoutVat, i.stated.vatTotal,
+        i.stated.totalWithVat, i.stated.amountDue);
 
   for (std::size_t k = 0; k < i.notes.size(); ++k) {
     s.row("NOTE");
     s.at = At("BG-1", k);
-    s.text("BT21", i.notes[k].subjectCode);
-    s.text("BT22", i.notes[k].text);
+    s.all("BT21 BT22", i.notes[k].subjectCode, i.notes[k].text);
   }
   for (std::size_t k = 0; k < i.precedingInvoices.size(); ++k) {
     s.row("PRECEDING");
     s.at = At("BG-3", k);
-    s.text("BT25", i.precedingInvoices[k].number);
-    s.date("BT26", i.precedingInvoices[k].date);
+    s.all("BT25 BT26", i.precedingInvoices[k].number, i.precedingInvoices[k].date);
   }
   for (std::size_t k = 0; k < se.ids.size(); ++k) {
     s.row("SELLERID");
     s.at = At("BT-29", k);
-    s.id("BT29", se.ids[k]);
+    s.add("BT29", se.ids[k]);
   }
   for (std::size_t k = 0; k < i.paymentMeans.size(); ++k) {
     // One row per account: the reader joins rows that differ only there.
@@ -220,18 +187,13 @@ void Walk(const model::Invoice& i, Sink& s) {
     for (std::size_t a = 0; a < std::max<std::size_t>(1, p.accounts.size()); ++a) {
       s.row("PAYMENT");
       s.at = At("BG-16", k);
-      if (a == 0 || !s.terms) {
-        s.text("BT81", p.code);
-        s.text("BT82", p.text);
-        s.text("BT87", p.cardNumber);
-        s.text("BT88", p.cardHolder);
-        s.text("BT91", p.debitedAccount);
-      }
+      if (a == 0 || !s.terms)
+        s.all("BT81 BT82 BT87 BT88 BT91", p.code, p.text, p.cardNumber, p.cardHolder,
+              p.debitedAccount);
       if (a >= p.accounts.size()) continue;
       s.at += At("BG-17", a);
-      s.text("BT84", p.accounts[a].accountId);
-      s.text("BT85", p.accounts[a].accountName);
-      s.text("BT86", p.accounts[a].providerId);
+      const auto& t = p.accounts[a];
+      s.all("BT84 BT85 BT86", t.accountId, t.accountName, t.providerId);
     }
   }
   for (std::size_t k = 0; k < i.allowancesCharges.size(); ++k) {
@@ -244,16 +206,13 @@ void Walk(const model::Invoice& i, Sink& s) {
     const auto& a = i.attachments[k];
     s.row("ATTACHMENT");
     s.at = At("BG-24", k);
-    s.text("BT122", a.id);
-    s.text("BT123", a.description);
-    s.text("BT124", a.uri);
+    s.all("BT122 BT123 BT124 BT125_mime BT125_filename", a.id, a.description, a.uri, a.mimeCode,
+          a.fileName);
     if (!a.content.empty())
       s.put("BT125",
             std::to_string(a.content.size()) + " bytes, hash " +
                 std::to_string(std::hash<std::string>{}(a.content)),
             db::Blob(a.content.begin(), a.content.end()));
-    s.text("BT125_mime", a.mimeCode);
-    s.text("BT125_filename", a.fileName);
   }
 
   for (std::size_t k = 0; k < i.lines.size(); ++k) {
@@ -261,34 +220,18 @@ void Walk(const model::Invoice& i, Sink& s) {
     const std::string g = At("BG-25", k);
     s.row("LINE");
     s.at = g;
-    s.text("BT126", l.id);
-    s.text("BT127", l.note);
-    s.id("BT128", l.objectId);
-    s.number("BT129", l.quantity);
-    s.text("BT130", l.unitCode);
-    s.number("BT131", l.netAmount);
-    s.text("BT132", l.orderLineReference);
-    s.text("BT133", l.accountingReference);
-    s.date("BT134", l.period.start);
-    s.date("BT135", l.period.end);
-    s.number("BT146", l.netPrice);
-    s.number("BT147", l.priceDiscount);
-    s.number("BT148", l.grossPrice);
-    s.number("BT149", l.baseQuantity);
-    s.text("BT150", l.baseQuantityUnit);
-    s.text("BT118", l.vatCategory);
-    s.number("BT152", l.vatRate);
-    s.text("BT153", l.itemName);
-    s.text("BT154", l.itemDescription);
-    s.text("BT155", l.sellerItemId);
-    s.text("BT156", l.buyerItemId);
-    s.id("BT157", l.standardId);
-    s.text("BT159", l.originCountry);
+    s.all(
+        "BT126 BT127 BT128 BT129 BT130 BT131 BT132 BT133 BT134 BT135 BT146 BT147 BT148 BT149 BT150 "
+        "BT118 BT152 BT153 BT154 BT155 BT156 BT157 BT159",
+        l.id, l.note, l.objectId, l.quantity, l.unitCode, l.netAmount, l.orderLineReference,
+        l.accountingReference, l.period.start, l.period.end, l.netPrice, l.priceDiscount,
+        l.grossPrice, l.baseQuantity, l.baseQuantityUnit, l.vatCategory, l.vatRate, l.itemName,
+        l.itemDescription, l.sellerItemId, l.buyerItemId, l.standardId, l.originCountry);
     // Group rows name their line by BT126; term lines by their prefix.
     auto entry = [&](const char* kind, const std::string& at) {
       s.row(kind);
       s.at = g + at;
-      if (!s.terms) s.text("BT126", l.id);
+      if (!s.terms) s.add("BT126", l.id);
     };
     for (std::size_t a = 0; a < l.allowancesCharges.size(); ++a) {
       const bool charge = l.allowancesCharges[a].charge;
@@ -296,15 +239,13 @@ void Walk(const model::Invoice& i, Sink& s) {
       AllowanceCharge(s, l.allowancesCharges[a], true);
     }
     for (std::size_t c = 0; c < l.classifications.size(); ++c) {
+      const auto& k = l.classifications[c];
       entry("CLASSIFICATION", At("BT-158", c));
-      s.text("BT158", l.classifications[c].code);
-      s.text("BT158_scheme", l.classifications[c].listId);
-      s.text("BT158_version", l.classifications[c].version);
+      s.all("BT158 BT158_scheme BT158_version", k.code, k.listId, k.version);
     }
     for (std::size_t a = 0; a < l.attributes.size(); ++a) {
       entry("ATTRIBUTE", At("BG-32", a));
-      s.text("BT160", l.attributes[a].name);
-      s.text("BT161", l.attributes[a].value);
+      s.all("BT160 BT161", l.attributes[a].name, l.attributes[a].value);
     }
   }
 }
@@ -313,11 +254,6 @@ struct Row {
   const char* kind;
   std::vector<std::string> names;
   std::vector<db::Value> values;
-  const db::Value* find(std::string_view column) const {
-    for (std::size_t k = 0; k < names.size(); ++k)
-      if (names[k] == column) return &values[k];
-    return nullptr;
-  }
 };
 
 struct RowSink : Sink {
@@ -407,16 +343,9 @@ std::string PostgresSampleScript(const std::string& sqlite) {
 std::string ColumnReferenceTable() {
   static const char* kTypes[] = {"text", "date", "amount", "number", "content", "computed"};
   auto rows = [](const model::Column& c) -> std::string {
-    switch (c.home) {
-      case model::Home::Document:
-        return "first line";
-      case model::Home::Line:
-        return "line";
-      case model::Home::Computed:
-        return "-";
-      default:
-        break;
-    }
+    if (c.home == model::Home::Document) return "first line";
+    if (c.home == model::Home::Line) return "line";
+    if (c.home == model::Home::Computed) return "-";
     const std::string kind(model::RowKindName(c.group));
     if (c.group == model::RowKind::Allowance) return "line, " + kind;
     if (model::IsLineGroup(c.group)) return "line, " + kind + " (with BT126)";
@@ -469,8 +398,11 @@ void WriteSourceRows(db::Connection& c, const std::string& table, const model::I
   for (Row& r : rows) {
     const std::string_view kind = r.kind;
     if (kind != "LINE" && kind != "ALLOWANCE" && kind != "CHARGE") continue;
-    const db::Value* v = r.find(kind == "LINE" ? "BT118" : kind == "ALLOWANCE" ? "BT95" : "BT102");
-    const std::string category = v ? v->text() : "";
+    const auto at = std::find(r.names.begin(), r.names.end(),
+                              kind == "LINE"        ? "BT118"
+                              : kind == "ALLOWANCE" ? "BT95"
+                                                    : "BT102");
+    const std::string category = at == r.names.end() ? "" : r.values[at - r.names.begin()].text();
     for (const auto& e : invoice.exemptions) {
       if (e.category != category || !exempted.insert(category).second) continue;
       for (const auto& [column, text] : {std::pair{"BT120", e.reason}, {"BT121", e.reasonCode}})
@@ -493,27 +425,18 @@ std::vector<std::string> Terms(const model::Invoice& i, bool computed) {
   Walk(i, t);
   for (const auto& e : i.exemptions) {
     t.at = "exemption " + e.category + " ";
-    t.text("BT120", e.reason);
-    t.text("BT121", e.reasonCode);
+    t.all("BT120 BT121", e.reason, e.reasonCode);
   }
   if (!computed) return out;
   t.at.clear();
-  t.number("BT106", i.totals.lineNetTotal);
-  t.number("BT107", i.totals.allowanceTotal);
-  t.number("BT108", i.totals.chargeTotal);
-  t.number("BT109", i.totals.totalWithoutVat);
-  t.number("BT110", i.totals.vatTotal);
-  t.number("BT112", i.totals.totalWithVat);
-  t.number("BT115", i.totals.amountDue);
+  const model::Totals& s = i.totals;
+  t.all("BT106 BT107 BT108 BT109 BT110 BT112 BT115", s.lineNetTotal, s.allowanceTotal,
+        s.chargeTotal, s.totalWithoutVat, s.vatTotal, s.totalWithVat, s.amountDue);
   for (std::size_t k = 0; k < i.vatBreakdown.size(); ++k) {
     const auto& v = i.vatBreakdown[k];
     t.at = At("BG-23", k);
-    t.number("BT116", v.taxableAmount);
-    t.number("BT117", v.taxAmount);
-    t.text("BT118", v.category);
-    t.number("BT119", v.rate);
-    t.text("BT120", v.exemptionReason);
-    t.text("BT121", v.exemptionReasonCode);
+    t.all("BT116 BT117 BT118 BT119 BT120 BT121", v.taxableAmount, v.taxAmount, v.category, v.rate,
+          v.exemptionReason, v.exemptionReasonCode);
   }
   return out;
 }
