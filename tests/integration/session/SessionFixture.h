@@ -1,10 +1,12 @@
 #pragma once
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,15 +18,42 @@
 
 namespace belvora::test {
 
-// One row of the documents table.
-struct StoredDocument {
-  std::string docType;
-  std::string number;
-  std::string bytes;
-  std::string fileName;
-  std::string fileType;
-  std::int64_t fileSize = 0;
-};
+// A row of a query result by lower-case column name; every value as text
+// (a BLOB's bytes, a number's digits, NULL as "").
+using Row = std::map<std::string, std::string>;
+
+inline std::vector<Row> Rows(const std::string& connect, const std::string& sql) {
+  auto c = db::open(connect);
+  auto rows = c->query(sql);
+  std::vector<std::string> names = rows->columns();
+  for (auto& n : names)
+    for (char& ch : n) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  std::vector<Row> out;
+  while (rows->next()) {
+    Row& r = out.emplace_back();
+    for (std::size_t k = 0; k < names.size(); ++k) {
+      const db::Value& v = rows->row()[k];
+      using K = db::Value::Kind;
+      r[names[k]] = v.kind() == K::Text      ? v.text()
+                    : v.kind() == K::Integer ? std::to_string(v.integer())
+                    : v.kind() == K::Real    ? std::to_string(static_cast<std::int64_t>(v.real()))
+                    : v.kind() == K::Blob    ? std::string(v.blob().begin(), v.blob().end())
+                                             : "";
+    }
+  }
+  return out;
+}
+
+// The documents table row of a stored file.
+inline Row Stored(const std::string& type, const std::string& number, const std::string& bytes,
+                  const std::string& name) {
+  return {{"doctype", type},
+          {"number", number},
+          {"binaryfile", bytes},
+          {"filename", name},
+          {"filetype", name.substr(name.size() - 3)},
+          {"filesize", std::to_string(bytes.size())}};
+}
 
 // A private copy of the template database (invoices 252068 to 252071), a
 // private settings folder, a pinned clock and the scripted interaction.
@@ -46,6 +75,7 @@ class SessionFixture : public ::testing::Test {
 
   std::string connect() const { return "Data Source=" + dbPath; }
   std::string out(const std::string& name) const { return dir / ("out/" + name); }
+  bool outIsEmpty() const { return std::filesystem::is_empty(dir / "out"); }
 
   void exec(const std::string& sql, const std::vector<db::Value>& params = {}) {
     db::open(connect())->execute(sql, params);
@@ -59,33 +89,25 @@ class SessionFixture : public ::testing::Test {
     c->execute("INSERT INTO VorlageXRechnung SELECT * FROM copy");
   }
 
-  std::vector<StoredDocument> storedDocuments() {
-    auto c = db::open(connect());
-    auto rows = c->query(
-        "SELECT DocType, Number, BinaryFile, FileName, FileType, FileSize FROM tblDocuments "
-        "ORDER BY ID");
-    std::vector<StoredDocument> docs;
-    while (rows->next()) {
-      const auto& r = rows->row();
-      StoredDocument d;
-      d.docType = r[0].text();
-      d.number = r[1].text();
-      d.bytes.assign(r[2].blob().begin(), r[2].blob().end());
-      d.fileName = r[3].text();
-      d.fileType = r[4].text();
-      d.fileSize = r[5].integer();
-      docs.push_back(std::move(d));
-    }
-    return docs;
+  std::vector<Row> storedDocuments(const std::string& connectString = "",
+                                   const std::string& table = "tblDocuments") {
+    return Rows(connectString.empty() ? connect() : connectString,
+                "SELECT DocType, Number, BinaryFile, FileName, FileType, FileSize FROM " + table +
+                    " ORDER BY ID");
   }
 
-  std::vector<FakeInteraction::Call> messages() { return ui->messages(); }
-  std::vector<FakeInteraction::Call> questions() {
-    std::vector<FakeInteraction::Call> q;
+  // The messages (or the questions) shown, each as "title|icon|text"; icons
+  // i(nformation), !(exclamation), x (critical), ?(question).
+  std::vector<std::string> shown(const std::string& kind = "message") {
+    static const char* kIcons[] = {"", "i", "!", "x", "?"};
+    std::vector<std::string> out;
     for (const auto& c : ui->calls)
-      if (c.kind == "question") q.push_back(c);
-    return q;
+      if (c.kind == kind)
+        out.push_back(c.title + "|" + kIcons[static_cast<int>(c.icon)] + "|" + c.text);
+    return out;
   }
+  // The first message's text, for failing assertions.
+  std::string first() { return ui->calls.empty() ? "" : ui->calls.front().text; }
 
   TempDir dir;
   std::string dbPath;

@@ -1,10 +1,12 @@
 #include "SourceRows.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <functional>
-#include <map>
 #include <set>
+#include <stdexcept>
+#include <variant>
 
 #include "model/Catalogue.h"
 
@@ -14,19 +16,9 @@ namespace {
 using model::Decimal;
 
 std::string SqlType(model::ValueType type, Dialect d) {
-  const bool pg = d == Dialect::Postgres;
-  switch (type) {
-    case model::ValueType::Date:
-      return pg ? "date" : "DATE";
-    case model::ValueType::Amount:
-      return pg ? "numeric(15, 2)" : "DECIMAL(15, 2)";
-    case model::ValueType::Number:
-      return pg ? "numeric" : "DECIMAL";
-    case model::ValueType::Content:
-      return pg ? "bytea" : "BLOB";
-    default:
-      return pg ? "text" : "TEXT";
-  }
+  static const char* kSqlite[] = {"TEXT", "DATE", "DECIMAL(15, 2)", "DECIMAL", "BLOB", "TEXT"};
+  static const char* kPostgres[] = {"text", "date", "numeric(15, 2)", "numeric", "bytea", "text"};
+  return (d == Dialect::Postgres ? kPostgres : kSqlite)[static_cast<int>(type)];
 }
 
 std::string Pad(std::string s, std::size_t width) {
@@ -56,224 +48,232 @@ std::string ColumnLines(Dialect d) {
   return out;
 }
 
-// ---- Writing rows -----------------------------------------------------------
+// ---- One walk over an invoice's terms, for source rows and for term lines ----
 
-struct RowValues {
-  std::vector<std::string> names;
-  std::vector<db::Value> values;
-
-  void set(std::string_view column, db::Value v) {
-    names.emplace_back(column);
-    values.push_back(std::move(v));
-  }
-  void text(std::string_view column, const std::string& s) {
-    if (!s.empty()) set(column, s);
-  }
-  void date(std::string_view column, const std::optional<model::Date>& d) {
-    if (d) set(column, *d);
-  }
-  void number(std::string_view column, const std::optional<Decimal>& d) {
-    if (d) set(column, d->text());
-  }
-  void id(std::string_view column, std::string_view scheme, const model::Identifier& i) {
-    text(column, i.id);
-    text(scheme, i.scheme);
-  }
-  void address(const model::Address& a, std::string_view l1, std::string_view l2,
-               std::string_view l3, std::string_view city, std::string_view post,
-               std::string_view sub, std::string_view country) {
-    text(l1, a.line1);
-    text(l2, a.line2);
-    text(l3, a.line3);
-    text(city, a.city);
-    text(post, a.postCode);
-    text(sub, a.subdivision);
-    text(country, a.countryCode);
-  }
-};
-
-void Insert(db::Connection& c, const std::string& table, const RowValues& row) {
-  std::string names, marks;
-  for (const auto& n : row.names) {
-    names += (names.empty() ? "" : ", ") + n;
-    marks += marks.empty() ? "?" : ", ?";
-  }
-  c.execute("INSERT INTO " + table + " (" + names + ") VALUES (" + marks + ")", row.values);
+// The term of a column: "BT29" is BT-29, "BT29_scheme" BT-29-1, "BT125_filename" BT-125-2.
+std::string Term(std::string_view column) {
+  const auto cut = column.find('_');
+  std::string term = "BT-" + std::string(column.substr(2, cut - 2));
+  if (cut == std::string_view::npos) return term;
+  const auto suffix = column.substr(cut + 1);
+  return term + (suffix == "scheme" || suffix == "mime" ? "-1" : "-2");
 }
 
-void Document(RowValues& r, const model::Invoice& i) {
-  r.date("BT2", i.issueDate);
-  r.text("BT3", i.typeCode);
-  r.text("BT5", i.currency);
-  r.text("BT6", i.vatAccountingCurrency);
-  r.date("BT7", i.taxPointDate);
-  r.text("BT8", i.taxPointDateCode);
-  r.date("BT9", i.dueDate);
-  r.text("BT10", i.buyerReference);
-  r.text("BT11", i.projectReference);
-  r.text("BT12", i.contractReference);
-  r.text("BT13", i.purchaseOrderReference);
-  r.text("BT14", i.salesOrderReference);
-  r.text("BT15", i.receivingAdviceReference);
-  r.text("BT16", i.despatchAdviceReference);
-  r.text("BT17", i.tenderReference);
-  r.id("BT18", "BT18_scheme", i.invoicedObjectId);
-  r.text("BT19", i.buyerAccountingReference);
-  r.text("BT20", i.paymentTerms);
-  r.text("BT23", i.businessProcess);
-  r.text("BT24", i.specificationId);
-  const model::Party& s = i.seller;
-  r.text("BT27", s.name);
-  r.text("BT28", s.tradingName);
-  r.id("BT30", "BT30_scheme", s.legalRegistration);
-  r.text("BT31", s.vatId);
-  r.text("BT32", s.taxRegistration);
-  r.text("BT33", s.additionalLegalInfo);
-  r.id("BT34", "BT34_scheme", s.electronicAddress);
-  r.address(s.address, "BT35", "BT36", "BT162", "BT37", "BT38", "BT39", "BT40");
-  r.text("BT41", s.contact.name);
-  r.text("BT42", s.contact.telephone);
-  r.text("BT43", s.contact.email);
-  const model::Party& b = i.buyer;
-  r.text("BT44", b.name);
-  r.text("BT45", b.tradingName);
-  if (!b.ids.empty()) r.id("BT46", "BT46_scheme", b.ids.front());
-  r.id("BT47", "BT47_scheme", b.legalRegistration);
-  r.text("BT48", b.vatId);
-  r.id("BT49", "BT49_scheme", b.electronicAddress);
-  r.address(b.address, "BT50", "BT51", "BT163", "BT52", "BT53", "BT54", "BT55");
-  r.text("BT56", b.contact.name);
-  r.text("BT57", b.contact.telephone);
-  r.text("BT58", b.contact.email);
-  r.text("BT59", i.payee.name);
-  r.id("BT60", "BT60_scheme", i.payee.id);
-  r.id("BT61", "BT61_scheme", i.payee.legalRegistration);
-  r.text("BT62", i.taxRepresentative.name);
-  r.text("BT63", i.taxRepresentative.vatId);
-  r.address(i.taxRepresentative.address, "BT64", "BT65", "BT164", "BT66", "BT67", "BT68", "BT69");
-  r.text("BT70", i.delivery.partyName);
-  r.id("BT71", "BT71_scheme", i.delivery.locationId);
-  r.date("BT72", i.delivery.actualDate);
-  r.address(i.delivery.address, "BT75", "BT76", "BT165", "BT77", "BT78", "BT79", "BT80");
-  r.date("BT73", i.invoicingPeriod.start);
-  r.date("BT74", i.invoicingPeriod.end);
-  r.text("BT83", i.remittanceInformation);
-  r.text("BT89", i.mandateReference);
-  r.text("BT90", i.creditorId);
-  r.number("BT109", i.stated.totalWithoutVat);
-  r.number("BT110", i.stated.vatTotal);
-  r.number("BT111", i.totals.vatTotalInAccountingCurrency);
-  r.number("BT112", i.stated.totalWithVat);
-  r.number("BT113", i.totals.paidAmount);
-  r.number("BT114", i.totals.roundingAmount);
-  r.number("BT115", i.stated.amountDue);
-}
-
-void LineColumns(RowValues& r, const model::Line& l) {
-  r.text("BT126", l.id);
-  r.text("BT127", l.note);
-  r.id("BT128", "BT128_scheme", l.objectId);
-  r.number("BT129", l.quantity);
-  r.text("BT130", l.unitCode);
-  r.number("BT131", l.netAmount);
-  r.text("BT132", l.orderLineReference);
-  r.text("BT133", l.accountingReference);
-  r.date("BT134", l.period.start);
-  r.date("BT135", l.period.end);
-  r.number("BT146", l.netPrice);
-  r.number("BT147", l.priceDiscount);
-  r.number("BT148", l.grossPrice);
-  r.number("BT149", l.baseQuantity);
-  r.text("BT150", l.baseQuantityUnit);
-  r.text("BT118", l.vatCategory);
-  r.number("BT152", l.vatRate);
-  r.text("BT153", l.itemName);
-  r.text("BT154", l.itemDescription);
-  r.text("BT155", l.sellerItemId);
-  r.text("BT156", l.buyerItemId);
-  r.id("BT157", "BT157_scheme", l.standardId);
-  r.text("BT159", l.originCountry);
-}
-
-// ---- Terms -------------------------------------------------------------------
-
-std::string OneLine(std::string s) {
+std::string OneLine(const std::string& s) {
   std::string out;
-  for (char c : s) {
-    if (c == '\r')
-      out += "\\r";
-    else if (c == '\n')
-      out += "\\n";
-    else
-      out += c;
-  }
+  for (char c : s) out += c == '\r' ? "\\r" : c == '\n' ? "\\n" : std::string(1, c);
   return out;
 }
-
-class TermList {
- public:
-  explicit TermList(std::vector<std::string>& out) : out_(out) {}
-  void text(const std::string& prefix, const char* term, const std::string& v) {
-    if (!v.empty()) out_.push_back(prefix + term + ": " + OneLine(v));
-  }
-  void date(const std::string& prefix, const char* term, const std::optional<model::Date>& d) {
-    if (!d) return;
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d->year, d->month, d->day);
-    out_.push_back(prefix + term + ": " + buf);
-  }
-  void number(const std::string& prefix, const char* term, const std::optional<Decimal>& d) {
-    if (d) out_.push_back(prefix + term + ": " + d->normalized().text());
-  }
-  void id(const std::string& prefix, const char* term, const model::Identifier& i) {
-    text(prefix, term, i.id);
-    text(prefix, (std::string(term) + "-1").c_str(), i.scheme);
-  }
-  void address(const std::string& prefix, const model::Address& a, const char* l1, const char* l2,
-               const char* l3, const char* city, const char* post, const char* sub,
-               const char* country) {
-    text(prefix, l1, a.line1);
-    text(prefix, l2, a.line2);
-    text(prefix, l3, a.line3);
-    text(prefix, city, a.city);
-    text(prefix, post, a.postCode);
-    text(prefix, sub, a.subdivision);
-    text(prefix, country, a.countryCode);
-  }
-
- private:
-  std::vector<std::string>& out_;
-};
 
 std::string At(const char* group, std::size_t index) {
   return std::string(group) + "[" + std::to_string(index + 1) + "] ";
 }
 
-void AllowanceChargeTerms(TermList& t, const std::string& p, const model::AllowanceCharge& a,
-                          bool line) {
-  // BT-92.. / BT-99.. at document level, BT-136.. / BT-141.. on lines.
-  static const char* doc[2][7] = {
-      {"BT-92", "BT-93", "BT-94", "BT-95", "BT-96", "BT-97", "BT-98"},
-      {"BT-99", "BT-100", "BT-101", "BT-102", "BT-103", "BT-104", "BT-105"}};
-  static const char* ln[2][5] = {{"BT-136", "BT-137", "BT-138", "BT-139", "BT-140"},
-                                 {"BT-141", "BT-142", "BT-143", "BT-144", "BT-145"}};
-  const int k = a.charge ? 1 : 0;
-  if (line) {
-    t.number(p, ln[k][0], a.amount);
-    t.number(p, ln[k][1], a.baseAmount);
-    t.number(p, ln[k][2], a.percentage);
-    t.text(p, ln[k][3], a.reason);
-    t.text(p, ln[k][4], a.reasonCode);
-    return;
+// Receives every value the invoice holds with its column, and each start of a
+// source row. `at` names the group entry for term lines; `terms` is set for
+// term lines (every buyer identifier, no repeated payment columns, no links).
+struct Sink {
+  virtual ~Sink() = default;
+  virtual void row(const char* kind) = 0;  // "DOCUMENT", "LINE" or a RowKind
+  virtual void put(std::string_view column, const std::string& term, db::Value value) = 0;
+
+  void add(std::string_view column, const std::string& s) {
+    if (!s.empty()) put(column, OneLine(s), s);
   }
-  t.number(p, doc[k][0], a.amount);
-  t.number(p, doc[k][1], a.baseAmount);
-  t.number(p, doc[k][2], a.percentage);
-  t.text(p, doc[k][3], a.vatCategory);
-  t.number(p, doc[k][4], a.vatRate);
-  t.text(p, doc[k][5], a.reason);
-  t.text(p, doc[k][6], a.reasonCode);
+  void add(std::string_view column, const std::optional<model::Date>& d) {
+    if (!d) return;
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d->year, d->month, d->day);
+    put(column, buf, *d);
+  }
+  void add(std::string_view column, const std::optional<Decimal>& d) {
+    if (d) put(column, d->normalized().text(), d->text());
+  }
+  void add(std::string_view column, const model::Identifier& i) {
+    add(column, i.id);
+    add(std::string(column) + "_scheme", i.scheme);
+  }
+  // Each value with its column from the space-separated list, in order.
+  template <class... T>
+  void all(std::string_view columns, const T&... values) {
+    if (std::count(columns.begin(), columns.end(), ' ') + 1 != sizeof...(values))
+      throw std::logic_error("columns and values differ in number: " + std::string(columns));
+    std::size_t from = 0;
+    auto next = [&] {
+      const auto to = std::min(columns.find(' ', from), columns.size());
+      const auto column = columns.substr(from, to - from);
+      from = to + 1;
+      return column;
+    };
+    (add(next(), values), ...);
+  }
+  // The columns of line 1 to 3, city, post code, subdivision and country.
+  void add(const model::Address& a, std::string_view columns) {
+    all(columns, a.line1, a.line2, a.line3, a.city, a.postCode, a.subdivision, a.countryCode);
+  }
+
+  std::string at;
+  bool terms = false;
+};
+
+void AllowanceCharge(Sink& s, const model::AllowanceCharge& a, bool line) {
+  const char* columns[2][2] = {
+      {"BT92 BT93 BT94 BT95 BT96 BT97 BT98", "BT99 BT100 BT101 BT102 BT103 BT104 BT105"},
+      {"BT136 BT137 BT138 BT139 BT140", "BT141 BT142 BT143 BT144 BT145"}};
+  const char* c = columns[line][a.charge];
+  if (line)
+    s.all(c, a.amount, a.baseAmount, a.percentage, a.reason, a.reasonCode);
+  else
+    s.all(c, a.amount, a.baseAmount, a.percentage, a.vatCategory, a.vatRate, a.reason,
+          a.reasonCode);
 }
+
+// Every term the source can hold, in model order; exemption reasons and
+// computed terms are left to the callers.
+void Walk(const model::Invoice& i, Sink& s) {
+  s.row("DOCUMENT");
+  s.all(
+      "BT1 BT2 BT3 BT5 BT6 BT7 BT8 BT9 BT10 BT11 BT12 BT13 BT14 BT15 BT16 BT17 BT18 BT19 BT20 BT23 "
+      "BT24",
+      i.number, i.issueDate, i.typeCode, i.currency, i.vatAccountingCurrency, i.taxPointDate,
+      i.taxPointDateCode, i.dueDate, i.buyerReference, i.projectReference, i.contractReference,
+      i.purchaseOrderReference, i.salesOrderReference, i.receivingAdviceReference,
+      i.despatchAdviceReference, i.tenderReference, i.invoicedObjectId, i.buyerAccountingReference,
+      i.paymentTerms, i.businessProcess, i.specificationId);
+  const model::Party &se = i.seller, &b = i.buyer;
+  s.all("BT27 BT28 BT30 BT31 BT32 BT33 BT34 BT41 BT42 BT43 BT44 BT45 BT47 BT48 BT49 BT56 BT57 BT58",
+        se.name, se.tradingName, se.legalRegistration, se.vatId, se.taxRegistration,
+        se.additionalLegalInfo, se.electronicAddress, se.contact.name, se.contact.telephone,
+        se.contact.email, b.name, b.tradingName, b.legalRegistration, b.vatId, b.electronicAddress,
+        b.contact.name, b.contact.telephone, b.contact.email);
+  s.add(se.address, "BT35 BT36 BT162 BT37 BT38 BT39 BT40");
+  s.add(b.address, "BT50 BT51 BT163 BT52 BT53 BT54 BT55");
+  // The source holds one buyer identifier; the terms show every one.
+  for (std::size_t k = 0; k < b.ids.size() && (k == 0 || s.terms); ++k) {
+    s.at = s.terms ? At("BT-46", k) : "";
+    s.add("BT46", b.ids[k]);
+  }
+  s.at.clear();
+  s.all("BT59 BT60 BT61 BT62 BT63 BT70 BT71 BT72 BT73 BT74 BT83 BT89 BT90 BT111 BT113 BT114",
+        i.payee.name, i.payee.id, i.payee.legalRegistration, i.taxRepresentative.name,
+        i.taxRepresentative.vatId, i.delivery.partyName, i.delivery.locationId,
+        i.delivery.actualDate, i.invoicingPeriod.start, i.invoicingPeriod.end,
+        i.remittanceInformation, i.mandateReference, i.creditorId,
+        i.totals.vatTotalInAccountingCurrency, i.totals.paidAmount, i.totals.roundingAmount);
+  s.add(i.taxRepresentative.address, "BT64 BT65 BT164 BT66 BT67 BT68 BT69");
+  s.add(i.delivery.address, "BT75 BT76 BT165 BT77 BT78 BT79 BT80");
+  s.at = "stated ";
+  s.all("BT109 BT110 BT112 BT115", i.stated.totalWithoutVat, i.stated.vatTotal,
+        i.stated.totalWithVat, i.stated.amountDue);
+
+  for (std::size_t k = 0; k < i.notes.size(); ++k) {
+    s.row("NOTE");
+    s.at = At("BG-1", k);
+    s.all("BT21 BT22", i.notes[k].subjectCode, i.notes[k].text);
+  }
+  for (std::size_t k = 0; k < i.precedingInvoices.size(); ++k) {
+    s.row("PRECEDING");
+    s.at = At("BG-3", k);
+    s.all("BT25 BT26", i.precedingInvoices[k].number, i.precedingInvoices[k].date);
+  }
+  for (std::size_t k = 0; k < se.ids.size(); ++k) {
+    s.row("SELLERID");
+    s.at = At("BT-29", k);
+    s.add("BT29", se.ids[k]);
+  }
+  for (std::size_t k = 0; k < i.paymentMeans.size(); ++k) {
+    // One row per account: the reader joins rows that differ only there.
+    const auto& p = i.paymentMeans[k];
+    for (std::size_t a = 0; a < std::max<std::size_t>(1, p.accounts.size()); ++a) {
+      s.row("PAYMENT");
+      s.at = At("BG-16", k);
+      if (a == 0 || !s.terms)
+        s.all("BT81 BT82 BT87 BT88 BT91", p.code, p.text, p.cardNumber, p.cardHolder,
+              p.debitedAccount);
+      if (a >= p.accounts.size()) continue;
+      s.at += At("BG-17", a);
+      const auto& t = p.accounts[a];
+      s.all("BT84 BT85 BT86", t.accountId, t.accountName, t.providerId);
+    }
+  }
+  for (std::size_t k = 0; k < i.allowancesCharges.size(); ++k) {
+    const auto& a = i.allowancesCharges[k];
+    s.row(a.charge ? "CHARGE" : "ALLOWANCE");
+    s.at = At(a.charge ? "BG-21" : "BG-20", k);
+    AllowanceCharge(s, a, false);
+  }
+  for (std::size_t k = 0; k < i.attachments.size(); ++k) {
+    const auto& a = i.attachments[k];
+    s.row("ATTACHMENT");
+    s.at = At("BG-24", k);
+    s.all("BT122 BT123 BT124 BT125_mime BT125_filename", a.id, a.description, a.uri, a.mimeCode,
+          a.fileName);
+    if (!a.content.empty())
+      s.put("BT125",
+            std::to_string(a.content.size()) + " bytes, hash " +
+                std::to_string(std::hash<std::string>{}(a.content)),
+            db::Blob(a.content.begin(), a.content.end()));
+  }
+
+  for (std::size_t k = 0; k < i.lines.size(); ++k) {
+    const model::Line& l = i.lines[k];
+    const std::string g = At("BG-25", k);
+    s.row("LINE");
+    s.at = g;
+    s.all(
+        "BT126 BT127 BT128 BT129 BT130 BT131 BT132 BT133 BT134 BT135 BT146 BT147 BT148 BT149 BT150 "
+        "BT118 BT152 BT153 BT154 BT155 BT156 BT157 BT159",
+        l.id, l.note, l.objectId, l.quantity, l.unitCode, l.netAmount, l.orderLineReference,
+        l.accountingReference, l.period.start, l.period.end, l.netPrice, l.priceDiscount,
+        l.grossPrice, l.baseQuantity, l.baseQuantityUnit, l.vatCategory, l.vatRate, l.itemName,
+        l.itemDescription, l.sellerItemId, l.buyerItemId, l.standardId, l.originCountry);
+    // Group rows name their line by BT126; term lines by their prefix.
+    auto entry = [&](const char* kind, const std::string& at) {
+      s.row(kind);
+      s.at = g + at;
+      if (!s.terms) s.add("BT126", l.id);
+    };
+    for (std::size_t a = 0; a < l.allowancesCharges.size(); ++a) {
+      const bool charge = l.allowancesCharges[a].charge;
+      entry(charge ? "LINECHARGE" : "LINEALLOWANCE", At(charge ? "BG-28" : "BG-27", a));
+      AllowanceCharge(s, l.allowancesCharges[a], true);
+    }
+    for (std::size_t c = 0; c < l.classifications.size(); ++c) {
+      const auto& k = l.classifications[c];
+      entry("CLASSIFICATION", At("BT-158", c));
+      s.all("BT158 BT158_scheme BT158_version", k.code, k.listId, k.version);
+    }
+    for (std::size_t a = 0; a < l.attributes.size(); ++a) {
+      entry("ATTRIBUTE", At("BG-32", a));
+      s.all("BT160 BT161", l.attributes[a].name, l.attributes[a].value);
+    }
+  }
+}
+
+struct Row {
+  const char* kind;
+  std::vector<std::string> names;
+  std::vector<db::Value> values;
+};
+
+struct RowSink : Sink {
+  void row(const char* kind) override { rows.push_back({kind, {}, {}}); }
+  void put(std::string_view column, const std::string&, db::Value value) override {
+    if (column == "BT1") return;  // every row names its invoice
+    rows.back().names.emplace_back(column);
+    rows.back().values.push_back(std::move(value));
+  }
+  std::vector<Row> rows;
+};
+
+struct TermSink : Sink {
+  explicit TermSink(std::vector<std::string>& lines) : out(lines) { terms = true; }
+  void row(const char*) override { at.clear(); }
+  void put(std::string_view column, const std::string& term, db::Value) override {
+    out.push_back(at + Term(column) + ": " + term);
+  }
+  std::vector<std::string>& out;
+};
 
 }  // namespace
 
@@ -302,28 +302,23 @@ std::string TablesScript(Dialect d) {
   out += "  PRIMARY KEY (BT1, RowNo)\n);\n\n";
   out += pg ? "CREATE OR REPLACE VIEW xRechnung AS\n" : "CREATE VIEW IF NOT EXISTS xRechnung AS\n";
   out += "  SELECT * FROM VorlageXRechnung ORDER BY BT1, RowNo;\n\n";
-  out += pg ? R"(CREATE TABLE IF NOT EXISTS tblDocuments (
-  ID         integer GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY,
-  DocType    text,                -- AU: written invoice, IN: read invoice
-  Number     text,                -- invoice number
-  BinaryFile bytea,               -- the file's bytes
-  FileName   text,
-  FileType   text,                -- last three characters of the name
-  FileSize   integer,             -- bytes
-  CreatedAt  timestamp NOT NULL DEFAULT CURRENT_TIMESTAMP
-);
-)"
-            : R"(CREATE TABLE IF NOT EXISTS tblDocuments (
-  ID         INTEGER PRIMARY KEY AUTOINCREMENT,
-  DocType    TEXT,                -- AU: written invoice, IN: read invoice
-  Number     TEXT,                -- invoice number
-  BinaryFile BLOB,                -- the file's bytes
-  FileName   TEXT,
-  FileType   TEXT,                -- last three characters of the name
-  FileSize   INTEGER,             -- bytes
-  CreatedAt  DATETIME NOT NULL DEFAULT CURRENT_TIMESTAMP
-);
-)";
+  // Column, PostgreSQL type, SQLite type, comment.
+  const char* documents[][4] = {
+      {"ID", "integer GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY",
+       "INTEGER PRIMARY KEY AUTOINCREMENT", ""},
+      {"DocType", "text", "TEXT", "AU: written invoice, IN: read invoice"},
+      {"Number", "text", "TEXT", "invoice number"},
+      {"BinaryFile", "bytea", "BLOB", "the file's bytes"},
+      {"FileName", "text", "TEXT", ""},
+      {"FileType", "text", "TEXT", "last three characters of the name"},
+      {"FileSize", "integer", "INTEGER", "bytes"}};
+  out += "CREATE TABLE IF NOT EXISTS tblDocuments (\n";
+  for (const auto& c : documents) {
+    const std::string type = std::string(c[pg ? 1 : 2]) + ",";
+    out += "  " + Pad(c[0], 10) + " " + (*c[3] ? Pad(type, 20) + " -- " + c[3] : type) + "\n";
+  }
+  out += std::string("  CreatedAt  ") + (pg ? "timestamp" : "DATETIME") +
+         " NOT NULL DEFAULT CURRENT_TIMESTAMP\n);\n";
   out += "CREATE INDEX IF NOT EXISTS tblDocuments_Number ON tblDocuments (Number);\n\nCOMMIT;\n";
   return out;
 }
@@ -341,33 +336,11 @@ std::string PostgresSampleScript(const std::string& sqlite) {
 }
 
 std::string ColumnReferenceTable() {
-  auto type = [](model::ValueType t) -> std::string {
-    switch (t) {
-      case model::ValueType::Date:
-        return "date";
-      case model::ValueType::Amount:
-        return "amount";
-      case model::ValueType::Number:
-        return "number";
-      case model::ValueType::Content:
-        return "content";
-      case model::ValueType::Computed:
-        return "computed";
-      default:
-        return "text";
-    }
-  };
+  static const char* kTypes[] = {"text", "date", "amount", "number", "content", "computed"};
   auto rows = [](const model::Column& c) -> std::string {
-    switch (c.home) {
-      case model::Home::Document:
-        return "first line";
-      case model::Home::Line:
-        return "line";
-      case model::Home::Computed:
-        return "-";
-      default:
-        break;
-    }
+    if (c.home == model::Home::Document) return "first line";
+    if (c.home == model::Home::Line) return "line";
+    if (c.home == model::Home::Computed) return "-";
     const std::string kind(model::RowKindName(c.group));
     if (c.group == model::RowKind::Allowance) return "line, " + kind;
     if (model::IsLineGroup(c.group)) return "line, " + kind + " (with BT126)";
@@ -383,8 +356,9 @@ std::string ColumnReferenceTable() {
       "|---|---|---|---|---|---|---|\n";
   for (const model::Column& c : model::Columns()) {
     out += "| `" + std::string(c.name) + "` | " + std::string(c.term) + " | " + cell(c.meaning) +
-           " | " + type(c.type) + " | " + rows(c) + " | " + cell(c.written) + " | " +
-           (c.fallback.empty() ? std::string() : "`" + std::string(c.fallback) + "`") + " |\n";
+           " | " + kTypes[static_cast<int>(c.type)] + " | " + rows(c) + " | " + cell(c.written) +
+           " | " + (c.fallback.empty() ? std::string() : "`" + std::string(c.fallback) + "`") +
+           " |\n";
   }
   return out;
 }
@@ -396,307 +370,68 @@ std::string SourceTableStatement(const std::string& table) {
 
 void WriteSourceRows(db::Connection& c, const std::string& table, const model::Invoice& read,
                      bool totalsAsStated) {
-  model::Invoice stated;
-  if (totalsAsStated) {
-    stated = read;
-    stated.stated = {read.totals.totalWithoutVat, read.totals.vatTotal, read.totals.totalWithVat,
-                     read.totals.amountDue};
-  }
-  const model::Invoice& invoice = totalsAsStated ? stated : read;
+  model::Invoice invoice = read;
+  if (totalsAsStated)
+    invoice.stated = {read.totals.totalWithoutVat, read.totals.vatTotal, read.totals.totalWithVat,
+                      read.totals.amountDue};
   c.execute(SourceTableStatement(table));
-  int rowNo = 0;
+  RowSink s;
+  Walk(invoice, s);
+  // Line rows first, the first of them with the document's columns.
+  std::vector<Row> rows;
+  for (const Row& r : s.rows)
+    if (r.kind == std::string_view("LINE")) rows.push_back(r);
+  if (!rows.empty()) {
+    rows[0].names.insert(rows[0].names.begin(), s.rows[0].names.begin(), s.rows[0].names.end());
+    rows[0].values.insert(rows[0].values.begin(), s.rows[0].values.begin(), s.rows[0].values.end());
+  }
+  for (const Row& r : s.rows)
+    if (r.kind != std::string_view("LINE") && r.kind != std::string_view("DOCUMENT"))
+      rows.push_back(r);
+  // An exemption reason goes to the first row of its VAT category.
   std::set<std::string> exempted;
-  auto exemption = [&](RowValues& r, const std::string& category) {
-    if (exempted.count(category)) return;
+  for (Row& r : rows) {
+    const std::string_view kind = r.kind;
+    if (kind != "LINE" && kind != "ALLOWANCE" && kind != "CHARGE") continue;
+    const auto at = std::find(r.names.begin(), r.names.end(),
+                              kind == "LINE"        ? "BT118"
+                              : kind == "ALLOWANCE" ? "BT95"
+                                                    : "BT102");
+    const std::string category = at == r.names.end() ? "" : r.values[at - r.names.begin()].text();
     for (const auto& e : invoice.exemptions) {
-      if (e.category != category) continue;
-      r.text("BT120", e.reason);
-      r.text("BT121", e.reasonCode);
-      exempted.insert(category);
-      return;
-    }
-  };
-  auto start = [&](const char* kind) {
-    RowValues r;
-    r.set("RowNo", ++rowNo);
-    if (kind) r.set("RowKind", kind);
-    r.set("BT1", invoice.number);
-    return r;
-  };
-
-  for (std::size_t k = 0; k < invoice.lines.size(); ++k) {
-    RowValues r = start(nullptr);
-    if (k == 0) Document(r, invoice);
-    LineColumns(r, invoice.lines[k]);
-    exemption(r, invoice.lines[k].vatCategory);
-    Insert(c, table, r);
-  }
-  for (const auto& n : invoice.notes) {
-    RowValues r = start("NOTE");
-    r.text("BT21", n.subjectCode);
-    r.text("BT22", n.text);
-    Insert(c, table, r);
-  }
-  for (const auto& p : invoice.precedingInvoices) {
-    RowValues r = start("PRECEDING");
-    r.text("BT25", p.number);
-    r.date("BT26", p.date);
-    Insert(c, table, r);
-  }
-  for (const auto& id : invoice.seller.ids) {
-    RowValues r = start("SELLERID");
-    r.id("BT29", "BT29_scheme", id);
-    Insert(c, table, r);
-  }
-  for (const auto& p : invoice.paymentMeans) {
-    // One row per account: the reader joins rows that differ only there.
-    const std::size_t rows = std::max<std::size_t>(1, p.accounts.size());
-    for (std::size_t k = 0; k < rows; ++k) {
-      RowValues r = start("PAYMENT");
-      r.text("BT81", p.code);
-      r.text("BT82", p.text);
-      if (k < p.accounts.size()) {
-        r.text("BT84", p.accounts[k].accountId);
-        r.text("BT85", p.accounts[k].accountName);
-        r.text("BT86", p.accounts[k].providerId);
-      }
-      r.text("BT87", p.cardNumber);
-      r.text("BT88", p.cardHolder);
-      r.text("BT91", p.debitedAccount);
-      Insert(c, table, r);
+      if (e.category != category || !exempted.insert(category).second) continue;
+      for (const auto& [column, text] : {std::pair{"BT120", e.reason}, {"BT121", e.reasonCode}})
+        if (!text.empty()) r.names.emplace_back(column), r.values.emplace_back(text);
     }
   }
-  for (const auto& a : invoice.allowancesCharges) {
-    RowValues r = start(a.charge ? "CHARGE" : "ALLOWANCE");
-    const char* cols[2][7] = {{"BT92", "BT93", "BT94", "BT95", "BT96", "BT97", "BT98"},
-                              {"BT99", "BT100", "BT101", "BT102", "BT103", "BT104", "BT105"}};
-    const auto& n = cols[a.charge ? 1 : 0];
-    r.number(n[0], a.amount);
-    r.number(n[1], a.baseAmount);
-    r.number(n[2], a.percentage);
-    r.text(n[3], a.vatCategory);
-    r.number(n[4], a.vatRate);
-    r.text(n[5], a.reason);
-    r.text(n[6], a.reasonCode);
-    exemption(r, a.vatCategory);
-    Insert(c, table, r);
-  }
-  for (const auto& a : invoice.attachments) {
-    RowValues r = start("ATTACHMENT");
-    r.text("BT122", a.id);
-    r.text("BT123", a.description);
-    r.text("BT124", a.uri);
-    if (!a.content.empty()) r.set("BT125", db::Blob(a.content.begin(), a.content.end()));
-    r.text("BT125_mime", a.mimeCode);
-    r.text("BT125_filename", a.fileName);
-    Insert(c, table, r);
-  }
-  for (const auto& l : invoice.lines) {
-    for (const auto& a : l.allowancesCharges) {
-      RowValues r = start(a.charge ? "LINECHARGE" : "LINEALLOWANCE");
-      r.text("BT126", l.id);
-      const char* n[2][5] = {{"BT136", "BT137", "BT138", "BT139", "BT140"},
-                             {"BT141", "BT142", "BT143", "BT144", "BT145"}};
-      const auto& cols = n[a.charge ? 1 : 0];
-      r.number(cols[0], a.amount);
-      r.number(cols[1], a.baseAmount);
-      r.number(cols[2], a.percentage);
-      r.text(cols[3], a.reason);
-      r.text(cols[4], a.reasonCode);
-      Insert(c, table, r);
-    }
-    for (const auto& k : l.classifications) {
-      RowValues r = start("CLASSIFICATION");
-      r.text("BT126", l.id);
-      r.text("BT158", k.code);
-      r.text("BT158_scheme", k.listId);
-      r.text("BT158_version", k.version);
-      Insert(c, table, r);
-    }
-    for (const auto& a : l.attributes) {
-      RowValues r = start("ATTRIBUTE");
-      r.text("BT126", l.id);
-      r.text("BT160", a.name);
-      r.text("BT161", a.value);
-      Insert(c, table, r);
-    }
+  for (std::size_t k = 0; k < rows.size(); ++k) {
+    std::string names = "RowNo, RowKind, BT1", marks = "?, ?, ?";
+    std::vector<db::Value> values = {static_cast<int>(k + 1), db::Value(), invoice.number};
+    if (rows[k].kind != std::string_view("LINE")) values[1] = rows[k].kind;
+    for (const auto& n : rows[k].names) names += ", " + n, marks += ", ?";
+    values.insert(values.end(), rows[k].values.begin(), rows[k].values.end());
+    c.execute("INSERT INTO " + table + " (" + names + ") VALUES (" + marks + ")", values);
   }
 }
 
 std::vector<std::string> Terms(const model::Invoice& i, bool computed) {
   std::vector<std::string> out;
-  TermList t(out);
-  const std::string d;
-  t.text(d, "BT-1", i.number);
-  t.date(d, "BT-2", i.issueDate);
-  t.text(d, "BT-3", i.typeCode);
-  t.text(d, "BT-5", i.currency);
-  t.text(d, "BT-6", i.vatAccountingCurrency);
-  t.date(d, "BT-7", i.taxPointDate);
-  t.text(d, "BT-8", i.taxPointDateCode);
-  t.date(d, "BT-9", i.dueDate);
-  t.text(d, "BT-10", i.buyerReference);
-  t.text(d, "BT-11", i.projectReference);
-  t.text(d, "BT-12", i.contractReference);
-  t.text(d, "BT-13", i.purchaseOrderReference);
-  t.text(d, "BT-14", i.salesOrderReference);
-  t.text(d, "BT-15", i.receivingAdviceReference);
-  t.text(d, "BT-16", i.despatchAdviceReference);
-  t.text(d, "BT-17", i.tenderReference);
-  t.id(d, "BT-18", i.invoicedObjectId);
-  t.text(d, "BT-19", i.buyerAccountingReference);
-  t.text(d, "BT-20", i.paymentTerms);
-  for (std::size_t k = 0; k < i.notes.size(); ++k) {
-    t.text(At("BG-1", k), "BT-21", i.notes[k].subjectCode);
-    t.text(At("BG-1", k), "BT-22", i.notes[k].text);
-  }
-  t.text(d, "BT-23", i.businessProcess);
-  t.text(d, "BT-24", i.specificationId);
-  for (std::size_t k = 0; k < i.precedingInvoices.size(); ++k) {
-    t.text(At("BG-3", k), "BT-25", i.precedingInvoices[k].number);
-    t.date(At("BG-3", k), "BT-26", i.precedingInvoices[k].date);
-  }
-  const model::Party& s = i.seller;
-  t.text(d, "BT-27", s.name);
-  t.text(d, "BT-28", s.tradingName);
-  for (std::size_t k = 0; k < s.ids.size(); ++k) t.id(At("BT-29", k), "BT-29", s.ids[k]);
-  t.id(d, "BT-30", s.legalRegistration);
-  t.text(d, "BT-31", s.vatId);
-  t.text(d, "BT-32", s.taxRegistration);
-  t.text(d, "BT-33", s.additionalLegalInfo);
-  t.id(d, "BT-34", s.electronicAddress);
-  t.address(d, s.address, "BT-35", "BT-36", "BT-162", "BT-37", "BT-38", "BT-39", "BT-40");
-  t.text(d, "BT-41", s.contact.name);
-  t.text(d, "BT-42", s.contact.telephone);
-  t.text(d, "BT-43", s.contact.email);
-  const model::Party& b = i.buyer;
-  t.text(d, "BT-44", b.name);
-  t.text(d, "BT-45", b.tradingName);
-  for (std::size_t k = 0; k < b.ids.size(); ++k) t.id(At("BT-46", k), "BT-46", b.ids[k]);
-  t.id(d, "BT-47", b.legalRegistration);
-  t.text(d, "BT-48", b.vatId);
-  t.id(d, "BT-49", b.electronicAddress);
-  t.address(d, b.address, "BT-50", "BT-51", "BT-163", "BT-52", "BT-53", "BT-54", "BT-55");
-  t.text(d, "BT-56", b.contact.name);
-  t.text(d, "BT-57", b.contact.telephone);
-  t.text(d, "BT-58", b.contact.email);
-  t.text(d, "BT-59", i.payee.name);
-  t.id(d, "BT-60", i.payee.id);
-  t.id(d, "BT-61", i.payee.legalRegistration);
-  t.text(d, "BT-62", i.taxRepresentative.name);
-  t.text(d, "BT-63", i.taxRepresentative.vatId);
-  t.address(d, i.taxRepresentative.address, "BT-64", "BT-65", "BT-164", "BT-66", "BT-67", "BT-68",
-            "BT-69");
-  t.text(d, "BT-70", i.delivery.partyName);
-  t.id(d, "BT-71", i.delivery.locationId);
-  t.date(d, "BT-72", i.delivery.actualDate);
-  t.date(d, "BT-73", i.invoicingPeriod.start);
-  t.date(d, "BT-74", i.invoicingPeriod.end);
-  t.address(d, i.delivery.address, "BT-75", "BT-76", "BT-165", "BT-77", "BT-78", "BT-79", "BT-80");
-  t.text(d, "BT-83", i.remittanceInformation);
-  t.text(d, "BT-89", i.mandateReference);
-  t.text(d, "BT-90", i.creditorId);
-  for (std::size_t k = 0; k < i.paymentMeans.size(); ++k) {
-    const auto& p = i.paymentMeans[k];
-    const std::string g = At("BG-16", k);
-    t.text(g, "BT-81", p.code);
-    t.text(g, "BT-82", p.text);
-    for (std::size_t a = 0; a < p.accounts.size(); ++a) {
-      const std::string ga = g + At("BG-17", a);
-      t.text(ga, "BT-84", p.accounts[a].accountId);
-      t.text(ga, "BT-85", p.accounts[a].accountName);
-      t.text(ga, "BT-86", p.accounts[a].providerId);
-    }
-    t.text(g, "BT-87", p.cardNumber);
-    t.text(g, "BT-88", p.cardHolder);
-    t.text(g, "BT-91", p.debitedAccount);
-  }
-  for (std::size_t k = 0; k < i.allowancesCharges.size(); ++k) {
-    const auto& a = i.allowancesCharges[k];
-    AllowanceChargeTerms(t, At(a.charge ? "BG-21" : "BG-20", k), a, false);
-  }
-  t.number(d, "BT-111", i.totals.vatTotalInAccountingCurrency);
-  t.number(d, "BT-113", i.totals.paidAmount);
-  t.number(d, "BT-114", i.totals.roundingAmount);
-  t.number("stated ", "BT-109", i.stated.totalWithoutVat);
-  t.number("stated ", "BT-110", i.stated.vatTotal);
-  t.number("stated ", "BT-112", i.stated.totalWithVat);
-  t.number("stated ", "BT-115", i.stated.amountDue);
+  TermSink t(out);
+  Walk(i, t);
   for (const auto& e : i.exemptions) {
-    t.text("exemption " + e.category + " ", "BT-120", e.reason);
-    t.text("exemption " + e.category + " ", "BT-121", e.reasonCode);
+    t.at = "exemption " + e.category + " ";
+    t.all("BT120 BT121", e.reason, e.reasonCode);
   }
-  if (computed) {
-    t.number(d, "BT-106", i.totals.lineNetTotal);
-    t.number(d, "BT-107", i.totals.allowanceTotal);
-    t.number(d, "BT-108", i.totals.chargeTotal);
-    t.number(d, "BT-109", i.totals.totalWithoutVat);
-    t.number(d, "BT-110", i.totals.vatTotal);
-    t.number(d, "BT-112", i.totals.totalWithVat);
-    t.number(d, "BT-115", i.totals.amountDue);
-    for (std::size_t k = 0; k < i.vatBreakdown.size(); ++k) {
-      const auto& v = i.vatBreakdown[k];
-      const std::string g = At("BG-23", k);
-      t.number(g, "BT-116", v.taxableAmount);
-      t.number(g, "BT-117", v.taxAmount);
-      t.text(g, "BT-118", v.category);
-      t.number(g, "BT-119", v.rate);
-      t.text(g, "BT-120", v.exemptionReason);
-      t.text(g, "BT-121", v.exemptionReasonCode);
-    }
-  }
-  for (std::size_t k = 0; k < i.attachments.size(); ++k) {
-    const auto& a = i.attachments[k];
-    const std::string g = At("BG-24", k);
-    t.text(g, "BT-122", a.id);
-    t.text(g, "BT-123", a.description);
-    t.text(g, "BT-124", a.uri);
-    if (!a.content.empty())
-      t.text(g, "BT-125",
-             std::to_string(a.content.size()) + " bytes, hash " +
-                 std::to_string(std::hash<std::string>{}(a.content)));
-    t.text(g, "BT-125-1", a.mimeCode);
-    t.text(g, "BT-125-2", a.fileName);
-  }
-  for (std::size_t k = 0; k < i.lines.size(); ++k) {
-    const model::Line& l = i.lines[k];
-    const std::string g = At("BG-25", k);
-    t.text(g, "BT-126", l.id);
-    t.text(g, "BT-127", l.note);
-    t.id(g, "BT-128", l.objectId);
-    t.number(g, "BT-129", l.quantity);
-    t.text(g, "BT-130", l.unitCode);
-    t.number(g, "BT-131", l.netAmount);
-    t.text(g, "BT-132", l.orderLineReference);
-    t.text(g, "BT-133", l.accountingReference);
-    t.date(g, "BT-134", l.period.start);
-    t.date(g, "BT-135", l.period.end);
-    for (std::size_t a = 0; a < l.allowancesCharges.size(); ++a)
-      AllowanceChargeTerms(t, g + At(l.allowancesCharges[a].charge ? "BG-28" : "BG-27", a),
-                           l.allowancesCharges[a], true);
-    t.number(g, "BT-146", l.netPrice);
-    t.number(g, "BT-147", l.priceDiscount);
-    t.number(g, "BT-148", l.grossPrice);
-    t.number(g, "BT-149", l.baseQuantity);
-    t.text(g, "BT-150", l.baseQuantityUnit);
-    t.text(g, "BT-151", l.vatCategory);
-    t.number(g, "BT-152", l.vatRate);
-    t.text(g, "BT-153", l.itemName);
-    t.text(g, "BT-154", l.itemDescription);
-    t.text(g, "BT-155", l.sellerItemId);
-    t.text(g, "BT-156", l.buyerItemId);
-    t.id(g, "BT-157", l.standardId);
-    for (std::size_t c = 0; c < l.classifications.size(); ++c) {
-      const std::string gc = g + At("BT-158", c);
-      t.text(gc, "BT-158", l.classifications[c].code);
-      t.text(gc, "BT-158-1", l.classifications[c].listId);
-      t.text(gc, "BT-158-2", l.classifications[c].version);
-    }
-    t.text(g, "BT-159", l.originCountry);
-    for (std::size_t a = 0; a < l.attributes.size(); ++a) {
-      t.text(g + At("BG-32", a), "BT-160", l.attributes[a].name);
-      t.text(g + At("BG-32", a), "BT-161", l.attributes[a].value);
-    }
+  if (!computed) return out;
+  t.at.clear();
+  const model::Totals& s = i.totals;
+  t.all("BT106 BT107 BT108 BT109 BT110 BT112 BT115", s.lineNetTotal, s.allowanceTotal,
+        s.chargeTotal, s.totalWithoutVat, s.vatTotal, s.totalWithVat, s.amountDue);
+  for (std::size_t k = 0; k < i.vatBreakdown.size(); ++k) {
+    const auto& v = i.vatBreakdown[k];
+    t.at = At("BG-23", k);
+    t.all("BT116 BT117 BT118 BT119 BT120 BT121", v.taxableAmount, v.taxAmount, v.category, v.rate,
+          v.exemptionReason, v.exemptionReasonCode);
   }
   return out;
 }

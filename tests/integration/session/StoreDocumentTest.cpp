@@ -1,100 +1,93 @@
 // The documents table row of a written or read invoice file, and the store
 // of a created invoice: a failure is shown with the database's reason and
 // fails the creation run, whatever the database refused.
+#include "reader/StoreDocument.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <system_error>
-
 #include "SessionFixture.h"
 #include "belvora/clsXRechnung.h"
-#include "reader/StoreDocument.h"
 #include "support/ReadOnlyPath.h"
 
-using belvora::reader::DocumentFileName;
-using belvora::reader::DocumentFileType;
-using belvora::reader::StoreDocument;
+namespace belvora::test {
+namespace {
+
+using reader::StoreDocument;
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::IsEmpty;
 using ::testing::StartsWith;
 
-namespace {
-using StoreDocumentTest = belvora::test::SessionFixture;
-}
+using StoreDocumentTest = SessionFixture;
 
 TEST(DocumentFileNames, NameAfterTheLastSlashAndTypeFromTheLastThreeCharacters) {
-  EXPECT_EQ(DocumentFileName("/srv/out/RE-2024-7.xml"), "RE-2024-7.xml");
-  EXPECT_EQ(DocumentFileName("RG1.xml"), "RG1.xml") << "a bare name keeps its name";
-  EXPECT_EQ(DocumentFileName("/srv/out/"), "");
-  EXPECT_EQ(DocumentFileType("/srv/out/RE-2024-7.xml"), "xml");
-  EXPECT_EQ(DocumentFileType("/tmp/scan.jpeg"), "peg");
-  EXPECT_EQ(DocumentFileType("/tmp/Rechnung.bäö"), "bäö") << "characters, not bytes";
-  EXPECT_EQ(DocumentFileType("ab"), "ab");
+  const struct {
+    const char *path, *name, *type;  // nullptr: not asked
+  } cases[] = {{"/srv/out/RE-2024-7.xml", "RE-2024-7.xml", "xml"},
+               {"RG1.xml", "RG1.xml", "xml"},
+               {"/srv/out/", "", nullptr},
+               {"/tmp/scan.jpeg", "scan.jpeg", "peg"},
+               {"/tmp/Rechnung.bäö", "Rechnung.bäö", "bäö"},  // characters, not bytes
+               {"ab", "ab", "ab"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(reader::DocumentFileName(c.path), c.name) << c.path;
+    if (c.type) {
+      EXPECT_EQ(reader::DocumentFileType(c.path), c.type) << c.path;
+    }
+  }
 }
 
-TEST_F(StoreDocumentTest, StoresTheFileBytesWithBoundValues) {
-  std::string file = dir / "out/zFile.xml";
-  std::string bytes("<x>\0\xFF</x>", 9);
-  std::ofstream(file, std::ios::binary) << bytes;
-  auto c = belvora::db::open(connect());
-  EXPECT_TRUE(StoreDocument(*c, "TBLDOCUMENTS", file, "IN", "R'1; --"));
-  auto docs = storedDocuments();
-  ASSERT_EQ(docs.size(), 1u);
-  EXPECT_EQ(docs[0].docType, "IN");
-  EXPECT_EQ(docs[0].number, "R'1; --");
-  EXPECT_EQ(docs[0].bytes, bytes);
-  EXPECT_EQ(docs[0].fileName, "zFile.xml");
-  EXPECT_EQ(docs[0].fileType, "xml");
-  EXPECT_EQ(docs[0].fileSize, 9);
-}
-
-TEST_F(StoreDocumentTest, FailuresAreShownWithTheirReasonAndStoreNothing) {
-  auto c = belvora::db::open(connect());
-  const std::string file = dir / "out/a.xml";
-  std::ofstream(file) << "x";
+TEST_F(StoreDocumentTest, StoresTheFileBytesWithBoundValuesOrShowsWhyNot) {
+  auto c = db::open(connect());
+  const std::string file = dir / "out/zFile.xml", bytes("<x>\0\xFF</x>", 9);
+  writeAll(file, bytes);
   c->execute("CREATE TABLE tblShort (DocType TEXT, Number TEXT)");
   const std::string missing = dir / "missing.xml";
-  for (const auto& [table, path, reason] :
-       {std::tuple<std::string, std::string, std::string>{"tblDocuments", missing,
-                                                          "cannot open '" + missing + "'"},
-        {"tblNope", file, "table not found: tblNope"},
-        {"tblShort", file, "BinaryFile"},
-        {"tblDocuments x", file, "invalid table name: tblDocuments x"}}) {
-    SCOPED_TRACE(table);
+  const struct {
+    std::string table, path, reason;
+  } failures[] = {
+      {"tblDocuments", missing, "cannot open '" + missing + "'"},
+      {"tblNope", file, "table not found: tblNope"},
+      {"tblShort", file, "BinaryFile"},
+      {"tblDocuments x", file, "invalid table name: tblDocuments x"},
+      {"tblDocuments; DROP TABLE x", file, "invalid table name: tblDocuments; DROP TABLE x"}};
+  for (const auto& f : failures) {
+    SCOPED_TRACE(f.table);
     ui->calls.clear();
-    EXPECT_FALSE(StoreDocument(*c, table, path, "AU", "1"));
-    ASSERT_EQ(messages().size(), 1u);
-    EXPECT_EQ(messages()[0].title, "Note");
-    EXPECT_EQ(messages()[0].icon, belvora::ui::Icon::Exclamation);
-    EXPECT_THAT(messages()[0].text,
-                StartsWith("The XInvoice was written to " + path +
-                           " but could not be stored in the table " + table + ":\r\n"));
-    EXPECT_THAT(messages()[0].text, HasSubstr(reason));
+    EXPECT_FALSE(StoreDocument(*c, f.table, f.path, "AU", "1"));
+    ASSERT_EQ(shown().size(), 1u);
+    EXPECT_THAT(shown()[0],
+                StartsWith("Note|!|The XInvoice was written to " + f.path +
+                           " but could not be stored in the table " + f.table + ":\r\n"));
+    EXPECT_THAT(shown()[0], HasSubstr(f.reason));
   }
-  EXPECT_TRUE(storedDocuments().empty());
+  EXPECT_THAT(storedDocuments(), IsEmpty());
   // The connection is usable again: no transaction was left open.
-  EXPECT_TRUE(StoreDocument(*c, "tblDocuments", file, "AU", "1"));
-  EXPECT_EQ(storedDocuments().size(), 1u);
+  EXPECT_TRUE(StoreDocument(*c, "TBLDOCUMENTS", file, "IN", "R'1; --"));
+  EXPECT_THAT(storedDocuments(), ElementsAre(Stored("IN", "R'1; --", bytes, "zFile.xml")));
 }
 
 TEST_F(StoreDocumentTest, ReadOnlyDatabaseFailsTheCreationRunAfterTheQuestion) {
   {
-    belvora::test::ReadOnlyPath readOnly(dbPath);
+    ReadOnlyPath readOnly(dbPath);
     if (!readOnly.failure().empty())
       GTEST_SKIP() << "cannot make the database read-only: " << readOnly.failure();
-    belvora::clsXRechnung x;
+    clsXRechnung x;
     ASSERT_TRUE(x.DLL_Init_DB(out("RG1.xml"), connect(), "Select * from xRechnung", "252068", false,
                               "", "tblDocuments", true));
     ui->answers = {true};
     EXPECT_FALSE(x.CreateXRechnung());
   }
-  ASSERT_EQ(questions().size(), 1u);
-  ASSERT_EQ(messages().size(), 1u);
-  EXPECT_THAT(messages()[0].text,
-              StartsWith("The XInvoice was written to " + out("RG1.xml") +
-                         " but could not be stored in the table tblDocuments:\r\nattempt to "
-                         "write a readonly database (" +
-                         dbPath + ": "));
+  EXPECT_EQ(shown("question").size(), 1u);
+  ASSERT_EQ(shown().size(), 1u);
+  EXPECT_THAT(shown()[0], StartsWith("Note|!|The XInvoice was written to " + out("RG1.xml") +
+                                     " but could not be stored in the table tblDocuments:\r\n"
+                                     "attempt to write a readonly database (" +
+                                     dbPath + ": "));
   EXPECT_TRUE(std::filesystem::exists(out("RG1.xml")));
-  EXPECT_TRUE(storedDocuments().empty());
+  EXPECT_THAT(storedDocuments(), IsEmpty());
 }
+
+}  // namespace
+}  // namespace belvora::test

@@ -1,0 +1,13 @@
+-- Each row of invoice R1 holds values the library cannot use (9e999 is an
+-- infinite REAL; SQLite keeps no NaN).
+CREATE TABLE Source (RowKind TEXT, BT1 TEXT, BT2 DATE, BT9 TEXT, BT26 TEXT, BT125 TEXT, BT126 TEXT, BT129 REAL, BT131, BT146 TEXT, BT152 REAL, BT153 BLOB);
+INSERT INTO Source VALUES (NULL, 'R1', '2025-02-30', '0000-01-01', NULL, NULL, '1', 1, 'inf', 'abc', 19, 'ok');
+INSERT INTO Source VALUES (NULL, 'R1', NULL, '  ', NULL, NULL, '2', 9e999, '1e30', '12,5', -9e999, X'C328');
+INSERT INTO Source VALUES (NULL, 'R1', NULL, NULL, NULL, NULL, '3', NULL, '158.125', '1.5', 7, 'x');
+INSERT INTO Source VALUES (NULL, 'R1', NULL, NULL, NULL, NULL, '4', 1, 10000000000000.0, '9999999999999.99', 7, 'x');
+INSERT INTO Source (RowKind, BT1) VALUES ('NOTE', 'R1');
+INSERT INTO Source (RowKind, BT1, BT26) VALUES ('PRECEDING', 'R1', '31.02.2025');
+INSERT INTO Source (RowKind, BT1, BT125) VALUES ('ATTACHMENT', 'R1', 'no base64!');
+INSERT INTO Source (RowKind, BT1) VALUES ('LINEALLOWANCE', 'R1');
+INSERT INTO Source (RowKind, BT1, BT126) VALUES ('ATTRIBUTE', 'R1', '9');
+INSERT INTO Source (RowKind, BT1) VALUES ('Notiz', 'R1');

@@ -1,0 +1,6 @@
+-- Today's form: no RowKind, the document on every row, the note split at a
+-- line break, the allowance carried by a line row, NULL defaults, a column
+-- the library does not know.
+CREATE TABLE Source (BT1 TEXT, BT2 DATE, BT3 TEXT, BT21 TEXT, BT22 TEXT, BT25 TEXT, BT27 TEXT, BT29 TEXT, BT34 TEXT, BT40 TEXT, BT49 TEXT, BT81 TEXT, BT84 TEXT, BT92 DECIMAL, BT95 TEXT, BT96 DECIMAL, BT99 DECIMAL, BT102 TEXT, BT103 DECIMAL, BT109 DECIMAL, BT116 DECIMAL, BT118 TEXT, BT126 INTEGER, BT129 DECIMAL, BT130 TEXT, BT131 DECIMAL, BT136 DECIMAL, BT151 TEXT, BT152 DECIMAL, BT153 TEXT, BT158 TEXT, BT160 TEXT, BT161 TEXT, Extra TEXT);
+INSERT INTO Source VALUES ('4711', '2025-03-14', '380', 'AAI', 'Erste' || char(13, 10) || 'Zweite', '  R-0 ', 'Seller', 'S-ID', 's@x.example', NULL, 'b@x.example', '58', 'DE21290501010001234567', NULL, 'S', 19, 0, NULL, 19, 0, 123.45, NULL, 1, 2.5, 'H87', 10.00, 0, NULL, 19, 'Item', 'CL-1', 'Farbe', 'rot', 'ignored');
+INSERT INTO Source VALUES ('4711', '2025-03-14', '380', 'AAI', 'Erste' || char(13, 10) || 'Zweite', '  R-0 ', 'Seller', 'S-ID', 's@x.example', NULL, 'b@x.example', '58', 'DE21290501010001234567', 5, 'S', 19, 0, NULL, 19, 0, 123.45, 'Z', 2, 2.5, NULL, 10.00, 3, 'E', 19, 'Item', NULL, NULL, NULL, 'ignored');
