@@ -33,30 +33,25 @@ std::vector<std::string> EmptyElements(const std::string& xml) {
   return found;
 }
 
-struct Golden {
-  const char* file;
-  Invoice (*invoice)();
-};
+class Documents : public testing::TestWithParam<const char*> {};
 
-class Documents : public testing::TestWithParam<Golden> {};
-
-TEST_P(Documents, AreWrittenByteForByte) {
+TEST_P(Documents, AreWrittenAgainByteForByte) {
   PinnedToday today;
-  const std::string xml = Write(GetParam().invoice());
-  ExpectDocument(xml, GetParam().file);
+  const std::string xml = Write(Read(GetParam()));
+  EXPECT_EQ(xml, readAll(Golden(GetParam())));
   EXPECT_TRUE(WellFormed(xml));
   EXPECT_EQ(xml.find("FALSE()"), std::string::npos);
   EXPECT_EQ(EmptyElements(xml), std::vector<std::string>{});
 }
 
+// Credit transfer; direct debit with an allowance, a period, two files;
+// only what is required; every group (six VAT categories, four at 0 %);
+// not subject to VAT.
 INSTANTIATE_TEST_SUITE_P(Writer, Documents,
-                         testing::Values(Golden{"full_58.xml", Standard},
-                                         Golden{"debit_59_allowance.xml", DirectDebit},
-                                         Golden{"defaults.xml", MandatoryOnly},
-                                         Golden{"every_group.xml", EveryGroup},
-                                         Golden{"not_subject_o.xml", NotSubject}),
+                         testing::Values("full_58.xml", "debit_59_allowance.xml", "defaults.xml",
+                                         "every_group.xml", "not_subject_o.xml"),
                          [](const auto& info) {
-                           std::string name = info.param.file;
+                           const std::string name = info.param;
                            return name.substr(0, name.find('.'));
                          });
 
@@ -77,6 +72,7 @@ TEST_P(Terms, AreWrittenAsHeld) {
   const std::string xml = Write(inv);
   for (const auto& a : GetParam().absent) EXPECT_EQ(xml.find(a), std::string::npos) << a;
   for (const auto& p : GetParam().present) EXPECT_NE(xml.find(p), std::string::npos) << p;
+  EXPECT_EQ(EmptyElements(xml), std::vector<std::string>{});
 }
 
 const std::string kCvd =
@@ -86,9 +82,6 @@ const std::string kCvd =
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Writer, Terms, testing::Values(
     // Absent terms omit their element, all-absent groups the group.
-    TermCase{"NoIdentifiersOrAddressLines", [](Invoice&) {},
-             {"GlobalID", "<ram:LineTwo>", "GrossPrice", "BasisQuantity", "BillingSpecified"},
-             {"<ram:SellerTradeParty>\r\n\t\t\t\t<ram:Name>"}},
     TermCase{"ContactGroup", [](Invoice& i) { i.seller.contact = {}; },
              {"Max Mustermann"}, {"Muster GmbH</ram:Name>\r\n\t\t\t\t<ram:PostalTradeAddress>"}},
     TermCase{"ContactNameAndTelephone", [](Invoice& i) { i.buyer.contact.name = i.buyer.contact.telephone = ""; },
@@ -201,7 +194,7 @@ INSTANTIATE_TEST_SUITE_P(Writer, Refused, testing::Values(
 // one; each writes its own part of the document.
 TEST(Sections, EachWritesItsPartInOrder) {
   PinnedToday today(2025, 12, 31);
-  Invoice inv = DirectDebit();
+  Invoice inv = Read("debit_59_allowance.xml");
   model::ComputeTotals(inv);
   writer::InvoiceWriter w(inv);
   // clang-format off
@@ -241,10 +234,10 @@ TEST(Writer, SameBytesUnderAGermanNumberLocale) {
   std::locale previous = std::locale::global(std::locale(std::locale::classic(), new GermanPunct));
   std::string savedC = std::setlocale(LC_NUMERIC, nullptr);
   std::setlocale(LC_NUMERIC, "de_DE.UTF-8");  // when installed
-  const std::string xml = Write(EveryGroup());
+  const std::string xml = Write(Read("every_group.xml"));
   std::setlocale(LC_NUMERIC, savedC.c_str());
   std::locale::global(previous);
-  ExpectDocument(xml, "every_group.xml");
+  EXPECT_EQ(xml, readAll(Golden("every_group.xml")));
 }
 
 // An invoice without lines breaks the rules, but its text is still XML.
@@ -256,10 +249,12 @@ TEST(Writer, WithoutLinesTheDocumentIsStillWellFormed) {
 
 TEST(Writer, TenThousandLines) {
   Invoice inv = Standard();
+  const model::Line first = inv.lines[0];
   inv.lines.clear();
   for (int i = 1; i <= 10000; ++i) {
-    const std::string id = std::to_string(i);
-    inv.lines.push_back(Item(id.c_str(), "3", "H87", "0.5", "1.50", "S", i % 3 ? "19" : "7", id));
+    inv.lines.push_back(first);
+    inv.lines.back().id = std::to_string(i);
+    inv.lines.back().vatRate = Dec(i % 3 ? "19" : "7");
     inv.lines.back().netAmount = Decimal::fromUnits(150 + (i % 7) * 100, 2);  // 1.50 ... 7.50
   }
   const std::string xml = Write(inv);
