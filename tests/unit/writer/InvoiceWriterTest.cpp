@@ -3,7 +3,6 @@
 // cannot carry.
 
 #include <gtest/gtest.h>
-#include <libxml/parser.h>
 
 #include <clocale>
 #include <functional>
@@ -12,15 +11,17 @@
 #include <tuple>
 
 #include "CiiFixture.h"
+#include "platform/xml/Document.h"
 
 namespace belvora::test::cii {
 namespace {
 
 bool WellFormed(const std::string& xml) {
-  xmlDocPtr doc = xmlReadMemory(xml.data(), static_cast<int>(xml.size()), "invoice.xml", nullptr,
-                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-  xmlFreeDoc(doc);
-  return doc != nullptr;
+  try {
+    return xml::Document::parseMemory(xml).root() != nullptr;
+  } catch (const xml::ParseError&) {
+    return false;
+  }
 }
 
 // Elements without content, but for the delivery element that the layout
@@ -63,6 +64,7 @@ struct TermCase {
   std::vector<std::string> absent, present;
 };
 
+void PrintTo(const TermCase& c, std::ostream* os) { *os << c.name; }
 class Terms : public testing::TestWithParam<TermCase> {};
 
 TEST_P(Terms, AreWrittenAsHeld) {
@@ -155,6 +157,7 @@ struct RefusedCase {
   std::string message;
 };
 
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
 class Refused : public testing::TestWithParam<RefusedCase> {};
 
 TEST_P(Refused, WithAMessage) {
