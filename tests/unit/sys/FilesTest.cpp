@@ -47,7 +47,7 @@ TEST(AtomicWrite, ReplacesOnlyWhatIsOnDiskAndLeavesNothingElse) {
   EXPECT_EQ(readFile(path), std::string("first\0second", 12));
   const int before = fsyncCalls;
   writeFileAtomically(path, "new");
-  EXPECT_EQ(fsyncCalls, before + 1) << "on disk before it takes the name";
+  EXPECT_GT(fsyncCalls, before) << "on disk before it takes the name";
   EXPECT_EQ(readFile(path), "new");
   EXPECT_EQ(Entries(dir.path()), 1u);
   EXPECT_THROW(readFile(dir / "missing"), std::system_error);
