@@ -1,15 +1,12 @@
 // The dialogs where no window can be shown: ShowParameter prints the values
 // it takes over (passwords masked) and keeps them, ShowAbout prints the
-// product, its version and web address, ShowSupport says it needs a display.
+// product, its version and web address. (ShowSupport: the session tests.)
 #include <belvora_version.h>
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "belvora/clsXRechnung.h"
 #include "platform/settings/SettingsStore.h"
 #include "support/FakeInteraction.h"
-
-using ::testing::HasSubstr;
 
 namespace {
 
@@ -41,16 +38,6 @@ TEST(DialogsOnTheConsole, AboutPrintsProductVersionAndAddress) {
   EXPECT_EQ(messages[0].title, "About");
   EXPECT_EQ(messages[0].text, std::string("belvora ") + belvora::version::versionText +
                                   "\r\nhttps://belvora.example.org");
-}
-
-TEST(DialogsOnTheConsole, SupportSaysItNeedsADisplay) {
-  belvora::test::ScopedFakeInteraction fake;
-  belvora::clsXRechnung().ShowSupport("hilfe@example.org");
-  auto messages = fake->messages();
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].title, "Support");
-  EXPECT_THAT(messages[0].text, HasSubstr("needs a display"));
-  EXPECT_THAT(messages[0].text, HasSubstr("hilfe@example.org"));
 }
 
 }  // namespace
