@@ -7,29 +7,48 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
 namespace fs = std::filesystem;
 
 namespace belvora::test {
+namespace {
+
+void replaceAll(std::string& text, const std::string& key, const std::string& value) {
+  for (auto at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size()))
+    text.replace(at, key.size(), value);
+}
+
+// Quoted, so that blanks at the end show; breaks inside a text are shown,
+// not made, so that each item stays on its line. `bytes`: file contents,
+// whose other control and non-ASCII bytes show as \xNN.
+std::string quoted(const std::string& text, bool bytes = false) {
+  std::string q = "\"";
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '\r' || c == '\n') {
+      q += c == '\r' ? "\\r" : "\\n";
+    } else if (bytes && (u < 0x20 || u >= 0x7f)) {
+      static const char kHex[] = "0123456789abcdef";
+      q += std::string("\\x") + kHex[u >> 4] + kHex[u & 15];
+    } else {
+      q += c;
+    }
+  }
+  return q + '"';
+}
+
+}  // namespace
 
 void ReaderTest::SetUp() {
-  static int counter = 0;
-  dir_ = fs::temp_directory_path() /
-         ("belvora-reader-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-  out_ = dir_ / "out";
   fs::create_directories(out_);
   fs::create_directories(dir_ / "bin");
-  const fs::path opener = dir_ / "bin" / "xdg-open";
-  {
-    std::ofstream script(opener);
-    script << "#!/bin/sh\nprintf '%s' \"$1\" > '" << (dir_ / "opened.txt").string() << ".tmp'\n"
-           << "mv '" << (dir_ / "opened.txt").string() << ".tmp' '"
-           << (dir_ / "opened.txt").string() << "'\n";
-  }
-  fs::permissions(opener, fs::perms::owner_all);
+  const fs::path opened = dir_ / "opened.txt";
+  writeAll(dir_ / "bin" / "xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + opened.string() +
+                                          ".tmp'\nmv '" + opened.string() + ".tmp' '" +
+                                          opened.string() + "'\n");
+  fs::permissions(dir_ / "bin" / "xdg-open", fs::perms::owner_all);
   const char* path = std::getenv("PATH");
   oldPath_ = path ? path : "";
   ::setenv("PATH", ((dir_ / "bin").string() + ":" + oldPath_).c_str(), 1);
@@ -37,15 +56,11 @@ void ReaderTest::SetUp() {
   settings_.outputFolder = out_.string();
 }
 
-void ReaderTest::TearDown() {
-  ::setenv("PATH", oldPath_.c_str(), 1);
-  fs::remove_all(dir_);
-}
+void ReaderTest::TearDown() { ::setenv("PATH", oldPath_.c_str(), 1); }
 
 std::string ReaderTest::write(const std::string& name, const std::string& text) {
-  const fs::path path = dir_ / name;
-  std::ofstream(path, std::ios::binary) << text;
-  return path.string();
+  writeAll(dir_ / name, text);
+  return (dir_ / name).string();
 }
 
 bool ReaderTest::read(const std::string& path, const std::string& language) {
@@ -83,44 +98,63 @@ std::string ReaderTest::openedTarget() const {
   for (int i = 0; i < 200 && !fs::exists(file); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  std::ifstream in(file);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return readAll(file);
 }
 
-std::string Cii(const std::string& document, const std::string& lines, const std::string& agreement,
-                const std::string& settlement) {
-  return R"(<?xml version="1.0" encoding="UTF-8"?>
-<rsm:CrossIndustryInvoice xmlns:rsm="urn:un:unece:uncefact:data:standard:CrossIndustryInvoice:100"
- xmlns:ram="urn:un:unece:uncefact:data:standard:ReusableAggregateBusinessInformationEntity:100"
- xmlns:udt="urn:un:unece:uncefact:data:standard:UnqualifiedDataType:100">
-<rsm:ExchangedDocumentContext>
-<ram:BusinessProcessSpecifiedDocumentContextParameter><ram:ID>urn:process</ram:ID></ram:BusinessProcessSpecifiedDocumentContextParameter>
-<ram:GuidelineSpecifiedDocumentContextParameter><ram:ID>urn:xrechnung</ram:ID></ram:GuidelineSpecifiedDocumentContextParameter>
-</rsm:ExchangedDocumentContext>
-<rsm:ExchangedDocument>)" +
-         document + R"(</rsm:ExchangedDocument>
-<rsm:SupplyChainTradeTransaction>
-)" + lines +
-         R"(
-<ram:ApplicableHeaderTradeAgreement>)" +
-         agreement + R"(</ram:ApplicableHeaderTradeAgreement>
-<ram:ApplicableHeaderTradeDelivery/>
-<ram:ApplicableHeaderTradeSettlement>)" +
-         settlement + R"(</ram:ApplicableHeaderTradeSettlement>
-</rsm:SupplyChainTradeTransaction>
-</rsm:CrossIndustryInvoice>
-)";
+std::string ReaderTest::outcome() {
+  static const char* const kIcons[] = {"none", "information", "exclamation", "critical",
+                                       "question"};
+  std::ostringstream o;
+  o << "syntax " << view_.syntax << ", save " << view_.saveEnabled << ", lost "
+    << settings_.attachmentsLost << ", format '" << settings_.viewNumberFormat << "', read "
+    << fs::path(settings_.invoiceFile).filename().string() << "\n";
+  for (const auto& f : reader::fieldCatalogue()) {
+    const std::string& value = *view_.field(f.array, f.index);
+    if (!value.empty()) o << f.name << " " << quoted(value) << "\n";
+  }
+  for (const auto* grid : {&view_.lvTable, &view_.lvUst, &view_.lvAbzuege}) {
+    for (const auto& row : grid->rows) {
+      o << (grid == &view_.lvTable ? "line" : grid == &view_.lvUst ? "tax" : "allowance");
+      if (row.color) o << " colour " << row.color;
+      for (const auto& cell : row.cells) o << " " << quoted(cell);
+      o << "\n";
+    }
+  }
+  for (const auto& c : fake_->calls) {
+    o << c.kind << " " << quoted(c.title) << " " << kIcons[static_cast<int>(c.icon)] << " "
+      << quoted(c.text) << "\n";
+  }
+  for (const auto& name : outputFiles()) {
+    o << "file " << quoted(name) << " " << quoted(readAll(out_ / name), true) << "\n";
+  }
+  std::string text = o.str();
+  replaceAll(text, dir_.string(), "{dir}");
+  replaceAll(text, BELVORA_TEST_DATA_DIR "/reader", "{data}");
+  return text;
 }
 
-std::string Ubl(const std::string& root, const std::string& body) {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<" + root +
-         " xmlns=\"urn:oasis:names:specification:ubl:schema:xsd:" + root +
-         "-2\"\n"
-         " xmlns:cac=\"urn:oasis:names:specification:ubl:schema:xsd:CommonAggregateComponents-2\"\n"
-         " xmlns:cbc=\"urn:oasis:names:specification:ubl:schema:xsd:CommonBasicComponents-2\">\n" +
-         body + "\n</" + root + ">\n";
+std::string ReaderData(const std::string& name) {
+  return std::string(BELVORA_TEST_DATA_DIR) + "/reader/" + name;
+}
+
+std::string Cii(const std::string& document, const std::string& lines,
+                const std::string& agreement) {
+  std::string xml = readAll(ReaderData("envelope.xml"));
+  replaceAll(xml, "{document}", document);
+  replaceAll(xml, "{lines}", lines);
+  replaceAll(xml, "{agreement}", agreement);
+  return xml;
+}
+
+std::string CiiLines(int count) {
+  const std::string line = readAll(ReaderData("line.xml"));
+  std::string lines;
+  for (int i = 1; i <= count; ++i) {
+    std::string one = line;
+    replaceAll(one, "{id}", std::to_string(i));
+    lines += one;
+  }
+  return lines;
 }
 
 }  // namespace belvora::test

@@ -12,6 +12,7 @@
 
 #include "reader/ReadXML.h"
 #include "support/FakeInteraction.h"
+#include "support/TempDir.h"
 
 namespace belvora::test {
 
@@ -31,9 +32,14 @@ class ReaderTest : public ::testing::Test {
   std::vector<std::string> outputFiles() const;
   // What the fake xdg-open was asked to open (waits up to two seconds).
   std::string openedTarget() const;
+  // Everything a read leaves to be seen, one item a line: the view's
+  // non-empty fields and grid rows, every dialog, every output file with its
+  // content. Folders show as {dir} and {data}.
+  std::string outcome();
 
-  std::filesystem::path dir_;
-  std::filesystem::path out_;
+  TempDir temp_;
+  std::filesystem::path dir_ = temp_.path();
+  std::filesystem::path out_ = dir_ / "out";
   ScopedFakeInteraction fake_;
   reader::ReaderSettings settings_;
   reader::ViewModel view_;
@@ -42,13 +48,14 @@ class ReaderTest : public ::testing::Test {
   std::string oldPath_;
 };
 
-// A CII invoice around the given parts: `document` inside
-// rsm:ExchangedDocument, `lines` before the header agreement, `agreement`
-// inside it, `settlement` inside the header settlement.
-std::string Cii(const std::string& document, const std::string& lines, const std::string& agreement,
-                const std::string& settlement);
+// A file of tests/data/reader.
+std::string ReaderData(const std::string& name);
 
-// A UBL document (root "Invoice" or "CreditNote") with the given body.
-std::string Ubl(const std::string& root, const std::string& body);
+// A CII invoice with `document` inside rsm:ExchangedDocument, `lines`
+// before the header agreement and `agreement` inside it.
+std::string Cii(const std::string& document, const std::string& lines,
+                const std::string& agreement);
+// `count` invoice lines numbered from 1, each with a line allowance.
+std::string CiiLines(int count);
 
 }  // namespace belvora::test
