@@ -10,12 +10,18 @@ using namespace belvora::reader;
 namespace {
 
 struct GoldenCase {
-  std::string input;     // under tests/data/reader
-  std::string language;  // the expected outcome is expected/<file name>.<language>
+  std::string input;           // under tests/data/reader
+  std::string language;        // the expected outcome is expected/<file name>.<language>[-<folder>]
+  std::string folder = "out";  // the output folder; "" for none
   std::vector<std::pair<std::string, std::string>> before = {};  // files already in the folder
 };
 
-void PrintTo(const GoldenCase& c, std::ostream* os) { *os << c.input << " " << c.language; }
+std::string goldenName(const GoldenCase& c) {
+  return fs::path(c.input).filename().string() + "." + c.language +
+         (c.folder == "out" ? "" : "-" + (c.folder.empty() ? "none" : c.folder));
+}
+
+void PrintTo(const GoldenCase& c, std::ostream* os) { *os << goldenName(c); }
 
 class GoldenRead : public test::ReaderTest, public ::testing::WithParamInterface<GoldenCase> {};
 
@@ -25,12 +31,11 @@ TEST_P(GoldenRead, LeavesTheExpectedViewDialogsAndFiles) {
   const GoldenCase& c = GetParam();
   for (const auto& [name, text] : c.before) test::writeAll(out_ / name, text);
   // Left by an earlier read: only the payee's bank details may stay.
-  view_.txtRechnungdaten[InvoiceNumber] = "alt";
-  view_.txtSonstige[PayeeIBAN] = "IBAN-ALT";
-  view_.txtSonstige[PayeeBIC] = "BIC-ALT";
-  view_.lvTable.addRow("alt");
+  for (const auto& f : fieldCatalogue()) *view_.field(f.array, f.index) = "alt";
+  for (auto* grid : {&view_.lvTable, &view_.lvUst, &view_.lvAbzuege}) grid->addRow("alt");
+  settings_.outputFolder = c.folder.empty() ? "" : (dir_ / c.folder).string();
   const bool result = read(test::ReaderData(c.input), c.language);
-  const std::string golden = "expected/" + fs::path(c.input).filename().string() + "." + c.language;
+  const std::string golden = "expected/" + goldenName(c);
   EXPECT_EQ("result " + std::to_string(result) + "\n" + outcome(),
             test::readAll(test::ReaderData(golden)))
       << golden;
@@ -48,16 +53,26 @@ INSTANTIATE_TEST_SUITE_P(
         GoldenCase{"cii.xml", "DE"}, GoldenCase{"cii.xml", "GB"},
         GoldenCase{"cii-attachments.xml", "GB"}, GoldenCase{"cii-sparse.xml", "DE"},
         // Files of the user and of earlier reads stay; same bytes are not copied twice.
-        GoldenCase{"cii-taken.xml",
-                   "GB",
-                   {{"erp.sqlite", "the user's database"},
-                    {"same.pdf", "Hallo"},
-                    {"Reference to K.url", "the user's shortcut"},
-                    {"Externfile.pdf", "from an earlier read"}}},
+        GoldenCase{.input = "cii-taken.xml",
+                   .language = "GB",
+                   .before = {{"erp.sqlite", "the user's database"},
+                              {"same.pdf", "Hallo"},
+                              {"Reference to K.url", "the user's shortcut"},
+                              {"Externfile.pdf", "from an earlier read"}}},
         GoldenCase{"cii-lost.xml", "GB"}, GoldenCase{"cii-lost.xml", "DE"},
         // UBL credit note, its attachments, and the Invoice as the Peppol view.
         GoldenCase{"ubl-creditnote.xml", "DE"}, GoldenCase{"ubl-creditnote.xml", "GB"},
         GoldenCase{"ubl-attachments.xml", "GB"}, GoldenCase{"peppol-invoice.xml", "DE"},
+        // Without an output folder nothing is written; a missing one is reported.
+        GoldenCase{"peppol-invoice.xml", "GB", ""},
+        GoldenCase{"peppol-invoice.xml", "DE", "gibt-es-nicht"},
+        GoldenCase{"really.pdf", "DE", "gibt-es-nicht"},
+        // The root element decides the syntax, by name and namespace.
+        GoldenCase{"root-cii-ubl-element.xml", "GB"}, GoldenCase{"root-invoice.xml", "GB"},
+        GoldenCase{"root-creditnote.xml", "GB"},
+        GoldenCase{"root-invoice-wrong-namespace.xml", "GB"},
+        GoldenCase{"root-wrong-name.xml", "GB"}, GoldenCase{"root-invoice-inside.xml", "GB"},
+        GoldenCase{"root-plain.xml", "GB"},
         // Neither syntax, no invoice, unreadable, hostile.
         GoldenCase{"zf1.xml", "GB"}, GoldenCase{"notes.xml", "GB"}, GoldenCase{"html.xml", "DE"},
         GoldenCase{"mismatch.xml", "DE"}, GoldenCase{"mismatch.xml", "FR"},
@@ -72,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
         GoldenCase{"broken/truncated.pdf", "GB"}, GoldenCase{"broken/invalid-base64.xml", "GB"},
         GoldenCase{"broken/hostile-names.xml", "GB"}),
     [](const auto& info) {
-      std::string name = info.param.input + "_" + info.param.language;
+      std::string name = goldenName(info.param);
       for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
       return name;
     });

@@ -21,38 +21,6 @@ const std::string kCorpus = test::CorpusDir();
 
 }  // namespace
 
-TEST_F(ReadXMLTest, TheRootElementDecidesTheSyntax) {
-  // A CII invoice that uses one element of a UBL namespace stays CII.
-  ASSERT_TRUE(read(write("cii.xml", test::Cii("<ram:ID>RE-4711</ram:ID><cac:Note xmlns:cac='urn:"
-                                              "oasis:names:specification:ubl:schema:xsd:"
-                                              "CommonAggregateComponents-2'>x</cac:Note>",
-                                              "", ""))));
-  EXPECT_EQ(view_.syntax, SyntaxCII);
-  EXPECT_EQ(view_.txtRechnungdaten[InvoiceNumber], "RE-4711");
-  struct Case {
-    const char* xml;
-    int syntax;
-  } cases[] = {
-      {"<Invoice xmlns='urn:oasis:names:specification:ubl:schema:xsd:Invoice-2'/>", SyntaxPeppol},
-      {"<c:CreditNote xmlns:c='urn:oasis:names:specification:ubl:schema:xsd:CreditNote-2'/>",
-       SyntaxUBL},
-      {"<rsm:CrossIndustryDocument xmlns:rsm='urn:ferd:CrossIndustryDocument:invoice:1p0'/>",
-       SyntaxNone},
-      // Right name, wrong namespace; right namespace, wrong name.
-      {"<Invoice xmlns='urn:oasis:names:specification:ubl:schema:xsd:CreditNote-2'/>",
-       SyntaxNoInvoice},
-      {"<rsm:ExchangedDocument "
-       "xmlns:rsm='urn:un:unece:uncefact:data:standard:CrossIndustryInvoice:100'/>",
-       SyntaxNoInvoice},
-      {"<x xmlns:i='urn:oasis:names:specification:ubl:schema:xsd:Invoice-2'><i:Invoice/></x>",
-       SyntaxNoInvoice},
-      {"<root/>", SyntaxNoInvoice},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(TypeOfXML(xml::Document::parseMemory(c.xml)), c.syntax) << c.xml;
-  }
-}
-
 TEST_F(ReadXMLTest, EveryLineIsReadBeyondTwoHundredFiftySix) {
   ASSERT_TRUE(read(write("re.xml", test::Cii("<ram:ID>RE-1</ram:ID>", test::CiiLines(300), ""))));
   ASSERT_EQ(view_.lvTable.rows.size(), 300u);
@@ -73,36 +41,6 @@ TEST_F(ReadXMLTest, AnsweredYesOpensTheFolderWithXdgOpen) {
   fake_->answers = {true};
   ASSERT_TRUE(read(test::ReaderData("peppol-invoice.xml")));
   EXPECT_EQ(openedTarget(), out_.string());
-}
-
-TEST_F(ReadXMLTest, EmptyOutputFolderAsksNothingAMissingOneIsReported) {
-  const std::string invoice = test::ReaderData("peppol-invoice.xml");
-  settings_.outputFolder.clear();
-  ASSERT_TRUE(read(invoice));
-  EXPECT_TRUE(fake_->calls.empty());
-  EXPECT_FALSE(settings_.attachmentsLost);
-
-  settings_.outputFolder = (dir_ / "gibt-es-nicht").string();
-  ASSERT_TRUE(read(invoice, "DE"));
-  ASSERT_EQ(fake_->calls.size(), 2u);
-  EXPECT_EQ(fake_->calls[0].kind, "message");
-  EXPECT_EQ(fake_->calls[0].title, "Note");
-  EXPECT_EQ(fake_->calls[0].text, "This output folder does not exist!");
-  EXPECT_EQ(fake_->calls[0].icon, ui::Icon::Information);
-  // The shortcuts the document asks for are lost, and said to be.
-  EXPECT_EQ(fake_->calls[1].text, "Diese Anhänge wurden nicht in " + settings_.outputFolder +
-                                      " gespeichert:\r\nReference to K1.url: No such file or "
-                                      "directory\r\nReference to K2.url: No such file or "
-                                      "directory");
-  EXPECT_TRUE(settings_.attachmentsLost);
-  EXPECT_FALSE(fs::exists(dir_ / "gibt-es-nicht"));
-
-  // Without attachments nothing is lost: the note alone.
-  fake_->calls.clear();
-  ASSERT_TRUE(read(test::ReaderData("really.pdf"), "DE"));
-  ASSERT_EQ(fake_->calls.size(), 1u);
-  EXPECT_EQ(fake_->calls[0].text, "This output folder does not exist!");
-  EXPECT_FALSE(settings_.attachmentsLost);
 }
 
 TEST_F(ReadXMLTest, HybridPdfIsReadThroughTheWorkFileWhateverTheCaseOfItsEnding) {
