@@ -43,24 +43,6 @@ TEST_F(ReadXMLTest, AnsweredYesOpensTheFolderWithXdgOpen) {
   EXPECT_EQ(openedTarget(), out_.string());
 }
 
-TEST_F(ReadXMLTest, HybridPdfIsReadThroughTheWorkFileWhateverTheCaseOfItsEnding) {
-  BELVORA_REQUIRE_CORPUS();
-  const fs::path source = kCorpus + "/pdf/ferd-zf23__XRECHNUNG_Einfach.pdf";
-  for (const char* name : {"rechnung.pdf", "RECHNUNG.PDF", "rechnung-ohne-endung"}) {
-    fs::copy_file(source, dir_ / name, fs::copy_options::overwrite_existing);
-    settings_.outputFolder.clear();
-    ASSERT_TRUE(read((dir_ / name).string())) << name;
-    EXPECT_EQ(fs::path(settings_.invoiceFile).filename(), "zFile.xml") << name;
-    EXPECT_EQ(view_.syntax, SyntaxCII);
-    EXPECT_FALSE(view_.txtRechnungdaten[InvoiceNumber].empty());
-    EXPECT_FALSE(view_.lvTable.rows.empty());
-  }
-  // What "Show XML" displays is the extracted invoice.
-  view_.showXml(settings_.invoiceFile);
-  EXPECT_NE(view_.txtXML.find("CrossIndustryInvoice"), std::string::npos);
-  EXPECT_EQ(view_.txtXML.find("%PDF"), std::string::npos);
-}
-
 TEST_F(ReadXMLTest, EveryPdfReadHasItsOwnWorkFileAlsoInParallelThreads) {
   BELVORA_REQUIRE_CORPUS();
   const std::string pdfs[] = {kCorpus + "/pdf/ferd-zf23__XRECHNUNG_Einfach.pdf",
