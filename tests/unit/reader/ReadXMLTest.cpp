@@ -39,7 +39,7 @@ TEST_F(ReadXMLTest, AReadAfterAFailedOneStartsClean) {
 
 TEST_F(ReadXMLTest, AnsweredYesOpensTheFolderWithXdgOpen) {
   fake_->answers = {true};
-  ASSERT_TRUE(read(test::ReaderData("peppol-invoice.xml")));
+  ASSERT_TRUE(read(test::ReaderData("read/peppol-invoice.xml")));
   EXPECT_EQ(openedTarget(), out_.string());
 }
 
