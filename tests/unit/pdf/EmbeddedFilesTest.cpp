@@ -12,6 +12,7 @@
 #include "reader/ExtractInvoiceXml.h"
 #include "support/PdfBuilder.h"
 #include "support/SharedArtefacts.h"
+#include "unit/reader/CaseTable.h"
 
 namespace fs = std::filesystem;
 using namespace belvora::pdf;
@@ -310,54 +311,19 @@ TEST(IsPdfFile, ByEndingInAnyCaseOrByContent) {
 // ---- content checks ------------------------------------------------------
 
 TEST(LooksLikeInvoiceXml, JudgesRootElementAndNamespace) {
-  const std::string cii =
-      "xmlns:rsm=\"urn:un:unece:uncefact:data:standard:CrossIndustryInvoice:100\"";
-  const std::string inv = "xmlns=\"urn:oasis:names:specification:ubl:schema:xsd:Invoice-2\"";
-  const std::string cn = "xmlns=\"urn:oasis:names:specification:ubl:schema:xsd:CreditNote-2\"";
-  const std::string ciiEnd = "</rsm:CrossIndustryInvoice>";
-  const std::pair<std::string, bool> cases[] = {
-      {"<rsm:CrossIndustryInvoice " + cii + ">" + ciiEnd, true},
-      {"\xEF\xBB\xBF<?xml version=\"1.0\"?>\n<!-- c -->\n<rsm:CrossIndustryInvoice " + cii + ">" +
-           ciiEnd + "\n",
-       true},
-      {"<!DOCTYPE x [ <!ENTITY a \"b\"> ]><rsm:CrossIndustryInvoice " + cii + ">" + ciiEnd, true},
-      {"<rsm:CrossIndustryDocument xmlns:rsm=\"urn:ferd:CrossIndustryDocument:invoice:1p0\">"
-       "</rsm:CrossIndustryDocument>",
-       true},
-      {"<Invoice " + inv + "></Invoice>", true},
-      {"<ubl:Invoice xmlns:ubl=\"urn:oasis:names:specification:ubl:schema:xsd:Invoice-2\">"
-       "</ubl:Invoice>",
-       true},
-      {"<CreditNote " + cn + "></CreditNote>", true},
-      {kCii, true},
-      {kUbl, true},
-      {"<rsm:CrossIndustryInvoice " + cii + "><rsm:ExchangedDocument>", false},
-      {"<Invoice xmlns=\"urn:example:other\"></Invoice>", false},
-      {"<CreditNote " + inv + "></CreditNote>", false},
-      {"<notes " + cii + "></notes>", false},
-      {"<rsm:CrossIndustryInvoice " + cii, false},
-      {"<?xml version=\"1.0\"", false},
-      {"plain text", false},
-      {"", false},
-      {kNotes, false},
-  };
-  for (const auto& [text, expected] : cases) EXPECT_EQ(looksLikeInvoiceXml(text), expected) << text;
-  // Judged from the first bytes alone: undecided until the root's start tag is whole.
-  const std::pair<std::string, RootVerdict> heads[] = {
-      {"", RootVerdict::Undecided},
-      {"\xEF\xBB", RootVerdict::Undecided},
-      {"<?xml version=\"1.0\"", RootVerdict::Undecided},
-      {"<!-- a long comment", RootVerdict::Undecided},
-      {"<rsm:CrossIndustryInvoice " + cii.substr(0, 20), RootVerdict::Undecided},
-      {"<rsm:CrossIndustryInvoice " + cii + ">", RootVerdict::Invoice},
-      {"<rsm:CrossIndustryInvoice xmlns:rsm='x' xmlns:a=\"" + cii + "\">", RootVerdict::Other},
-      {"<Invoice xmlns:x=\"urn:oasis:names:specification:ubl:schema:xsd:Invoice-2\">",
-       RootVerdict::Other},
-      {std::string(1000, '\0'), RootVerdict::Other},
-      {"   plain text", RootVerdict::Other},
-  };
-  for (const auto& [head, expected] : heads)
-    EXPECT_EQ(looksLikeInvoiceStart(head), expected) << head;
+  const char* const kHeads[] = {"head invoice", "head other", "head undecided"};  // RootVerdict
+  const auto cases = belvora::test::ReadCaseTable(kData + "roots.tsv");
+  for (const auto& c : cases) {
+    EXPECT_EQ(c[0].starts_with("whole") ? (looksLikeInvoiceXml(c[1]) ? "whole yes" : "whole no")
+                                        : kHeads[static_cast<int>(looksLikeInvoiceStart(c[1]))],
+              c[0])
+        << c[1];
+  }
+  EXPECT_EQ(cases.size(), 24u);
+  EXPECT_EQ(looksLikeInvoiceStart(std::string(1000, '\0')), RootVerdict::Other);
+  EXPECT_TRUE(looksLikeInvoiceXml(kCii));
+  EXPECT_TRUE(looksLikeInvoiceXml(kUbl));
+  EXPECT_FALSE(looksLikeInvoiceXml(kNotes));
 }
 
 TEST(ScanInvoiceXml, TakesTheDeclarationNearestBeforeTheClosingTag) {

@@ -6,6 +6,7 @@
 #include <set>
 #include <sstream>
 
+#include "CaseTable.h"
 #include "ReaderTestSupport.h"
 #include "reader/AttachmentFiles.h"
 #include "reader/ReaderCommon.h"
@@ -17,20 +18,6 @@ using namespace belvora::reader;
 
 namespace {
 
-// \n, \r, \t, \xNN and \\ of a table file as the bytes they stand for.
-std::string unescape(const std::string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i] == '\\' && i + 1 < text.size() ? text[++i] : '\0';
-    if (c == 'x') {
-      out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else {
-      out += c == '\0' ? text[i] : c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
-    }
-  }
-  return out;
-}
 std::string decoded(std::string_view b64) { return DecodeBase64(b64).value_or("(refused)"); }
 std::string web(std::string_view target) { return IsWebAddress(target) ? "yes" : "no"; }
 
@@ -57,25 +44,19 @@ TEST(ReaderAttachmentNames, NamesContentsAndAddressesFromTheDocument) {
       {"SafeBaseName", SafeBaseName}, {"MimeExtension", MimeExtension},
       {"DecodeBase64", decoded},      {"IsWebAddress", web},
       {"ShortcutName", ShortcutName}, {"ShortcutText", ShortcutText}};
-  std::istringstream table(test::readAll(test::ReaderData("names.tsv")));
-  int cases = 0;
-  for (std::string line; std::getline(table, line);) {
-    if (line.starts_with("#")) continue;
-    const auto a = line.find('\t');
-    const auto b = line.find('\t', a + 1);
-    ASSERT_NE(b, std::string::npos) << line;
-    std::istringstream call(line.substr(0, a));
+  const auto cases = test::ReadCaseTable(test::ReaderData("names.tsv"));
+  for (const auto& c : cases) {
+    ASSERT_EQ(c.size(), 3u) << c[0];
+    std::istringstream call(c[0]);
     std::string function;
     std::size_t max = 0;
     int number = 0;
     call >> function >> max >> number;
-    const std::string in = unescape(line.substr(a + 1, b - a - 1));
-    const std::string got = max ? FitName(in, max, number) : functions.at(function)(in);
-    EXPECT_EQ(got, unescape(line.substr(b + 1))) << line;
-    EXPECT_LE(got.size(), max ? max : got.size()) << line;
-    ++cases;
+    const std::string got = max ? FitName(c[1], max, number) : functions.at(function)(c[1]);
+    EXPECT_EQ(got, c[2]) << c[0] << " " << c[1];
+    EXPECT_LE(got.size(), max ? max : got.size()) << c[0] << " " << c[1];
   }
-  EXPECT_EQ(cases, 56);
+  EXPECT_EQ(cases.size(), 56u);
 }
 
 TEST(ReaderAttachmentNames, LongNamesKeepTheirExtensionAndEveryNumberGivesANameOfItsOwn) {

@@ -29,14 +29,6 @@ TEST_F(ReadXMLTest, EveryLineIsReadBeyondTwoHundredFiftySix) {
   EXPECT_EQ(view_.lvAbzuege.rows.size(), 300u);
 }
 
-TEST_F(ReadXMLTest, AReadAfterAFailedOneStartsClean) {
-  EXPECT_FALSE(read(write("bad.xml", "<a>")));
-  EXPECT_FALSE(view_.saveEnabled);
-  ASSERT_TRUE(read(write("good.xml", test::Cii("<ram:ID>RE-7</ram:ID>", "", ""))));
-  EXPECT_TRUE(view_.saveEnabled);
-  EXPECT_EQ(view_.txtRechnungdaten[InvoiceNumber], "RE-7");
-}
-
 TEST_F(ReadXMLTest, AnsweredYesOpensTheFolderWithXdgOpen) {
   fake_->answers = {true};
   ASSERT_TRUE(read(test::ReaderData("read/peppol-invoice.xml")));
