@@ -186,43 +186,43 @@ TEST(FindInvoiceXml, CandidatesAreJudgedByTheirFirstBytes) {
 
 // ---- the work file -------------------------------------------------------
 
-TEST(ExtractInvoiceXml, OutcomesOfPdfsWithoutAReadableInvoice) {
+TEST(ExtractInvoiceXml, OutcomeAndWorkFileForEachKindOfFile) {
   belvora::test::TempDir dir;
   writeAll(dir / "damaged.pdf", "%PDF-1.7\n\x01\x02 trailer <<>>\n");
   writeAll(dir / "empty.pdf", "");
   writeAll(dir / "words.pdf", "Dies ist keine Rechnung.");
-  const std::pair<std::string, Extraction> cases[] = {
-      {kData + "no-invoice.pdf", Extraction::NoInvoice},
-      {dir / "damaged.pdf", Extraction::Unreadable},
-      // No PDF at all: the caller reads the file as it is.
-      {dir / "empty.pdf", Extraction::NotPdf},
-      {dir / "words.pdf", Extraction::NotPdf},
-      {dir / "missing.pdf", Extraction::Failed},
-      {dir.path().string(), Extraction::Failed},
-  };
-  for (const auto& [path, outcome] : cases) {
-    const Extracted e = extract(path);
-    EXPECT_EQ(e.outcome, outcome) << path;
-    EXPECT_EQ(e.xml, "") << path;
-  }
-  EXPECT_NE(extract(dir / "damaged.pdf").reason.find("trailer"), std::string::npos);
-}
-
-TEST(ExtractInvoiceXml, LimitHoldsForThePdfAndForItsInvoice) {
-  BELVORA_REQUIRE_CORPUS();
-  const std::string pdf = kCorpus + "/pdf/ferd-zf23__XRECHNUNG_Einfach.pdf";
-  EXPECT_EQ(extract(pdf, fs::file_size(pdf) - 1).outcome, Extraction::TooLarge);
-  EXPECT_EQ(extract(pdf, fs::file_size(pdf)).outcome, Extraction::Extracted);
-  belvora::test::TempDir dir;
+  // PDF header, no objects: qpdf gives up, the readable invoice is still found.
+  writeAll(dir / "raw.pdf", "%PDF-1.4\n%garbage\n" + kCii + "\n%%EOF\n");
   PdfBuilder b;
   b.setEmbeddedFiles(b.leaf({{"x", b.fileSpec("factur-x.xml", kCii)}}));
   writeAll(dir / "small.pdf", b.bytes());
   // The PDF is within the limit, the invoice it inflates to is not.
   ASSERT_LT(fs::file_size(dir / "small.pdf"), kCii.size() / 2);
-  const Extracted refused = extract(dir / "small.pdf", kCii.size() - 1);
-  EXPECT_EQ(refused.outcome, Extraction::TooLarge);
-  EXPECT_EQ(refused.xml, "");
-  EXPECT_EQ(extract(dir / "small.pdf", kCii.size()).xml, kCii);
+  const std::uint64_t all = 256u << 20;
+  const struct {
+    std::string path;
+    std::uint64_t limit;
+    Extraction outcome;
+    std::string xml;  // the work file afterwards
+  } cases[] = {
+      {kData + "no-invoice.pdf", all, Extraction::NoInvoice, ""},
+      {dir / "damaged.pdf", all, Extraction::Unreadable, ""},
+      // No PDF at all: the caller reads the file as it is.
+      {dir / "empty.pdf", all, Extraction::NotPdf, ""},
+      {dir / "words.pdf", all, Extraction::NotPdf, ""},
+      {dir / "missing.pdf", all, Extraction::Failed, ""},
+      {dir.path().string(), all, Extraction::Failed, ""},
+      {dir / "raw.pdf", all, Extraction::Extracted,
+       kCii.substr(0, kCii.find("</rsm:CrossIndustryInvoice>") + 27) + "\r\n"},
+      {dir / "small.pdf", kCii.size() - 1, Extraction::TooLarge, ""},
+      {dir / "small.pdf", kCii.size(), Extraction::Extracted, kCii},
+  };
+  for (const auto& c : cases) {
+    const Extracted e = extract(c.path, c.limit);
+    EXPECT_EQ(e.outcome, c.outcome) << c.path << " " << c.limit;
+    EXPECT_EQ(e.xml, c.xml) << c.path << " " << c.limit;
+  }
+  EXPECT_NE(extract(dir / "damaged.pdf").reason.find("trailer"), std::string::npos);
 }
 
 TEST(ExtractInvoiceXml, EveryWorkFileIsPrivateItsOwnAndGoesWithItsObject) {
@@ -252,10 +252,14 @@ TEST(ExtractInvoiceXml, EveryWorkFileIsPrivateItsOwnAndGoesWithItsObject) {
   oldTmp.empty() ? ::unsetenv("TMPDIR") : ::setenv("TMPDIR", oldTmp.c_str(), 1);
 }
 
-TEST(ExtractInvoiceXml, DamagedCrossReferenceTableIsRepaired) {
+TEST(ExtractInvoiceXml, PdfLimitAndARepairedCrossReferenceTable) {
   BELVORA_REQUIRE_CORPUS();
   // A compressed invoice: only the repaired structure can reach it.
-  std::string bytes = readAll(kCorpus + "/pdf/ferd-zf23__XRECHNUNG_Einfach.pdf");
+  const std::string pdf = kCorpus + "/pdf/ferd-zf23__XRECHNUNG_Einfach.pdf";
+  // The limit holds for the PDF file itself too.
+  EXPECT_EQ(extract(pdf, fs::file_size(pdf) - 1).outcome, Extraction::TooLarge);
+  EXPECT_EQ(extract(pdf, fs::file_size(pdf)).outcome, Extraction::Extracted);
+  std::string bytes = readAll(pdf);
   const auto at = bytes.rfind("startxref");
   ASSERT_NE(at, std::string::npos);
   bytes.replace(at, std::string::npos, "startxref\n999999\n%%EOF\n");
@@ -282,14 +286,6 @@ TEST(ExtractInvoiceXml, TruncatedPdfsNeverCrashAndNeverYieldBrokenXml) {
           << name << " cut at " << cut;
     }
   }
-}
-
-TEST(ExtractInvoiceXml, UnreadableStructureFallsBackToTheByteScan) {
-  // PDF header, no objects: qpdf gives up, the readable invoice is still found.
-  belvora::test::TempDir dir;
-  writeAll(dir / "raw.pdf", "%PDF-1.4\n%garbage\n" + kCii + "\n%%EOF\n");
-  EXPECT_EQ(extract(dir / "raw.pdf").xml,
-            kCii.substr(0, kCii.find("</rsm:CrossIndustryInvoice>") + 27) + "\r\n");
 }
 
 TEST(IsPdfFile, ByEndingInAnyCaseOrByContent) {
