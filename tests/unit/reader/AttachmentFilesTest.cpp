@@ -1,97 +1,71 @@
-#include <gtest/gtest.h>
+// Attachments never replace what the user has, never leave the output
+// folder, never vanish without a word, and names of any length end in a
+// file or a message.
 
-#include <filesystem>
-
+#include <map>
 #include <set>
+#include <sstream>
 
+#include "CaseTable.h"
+#include "ReaderTestSupport.h"
 #include "reader/AttachmentFiles.h"
 #include "reader/ReaderCommon.h"
-#include "support/FakeInteraction.h"
+#include "text/Texte.h"
 
 namespace fs = std::filesystem;
+using namespace belvora;
 using namespace belvora::reader;
 
 namespace {
 
-class AttachmentFilesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("belvora-attach-" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-  fs::path dir_;
-};
+std::string decoded(std::string_view b64) { return DecodeBase64(b64).value_or("(refused)"); }
+std::string web(std::string_view target) { return IsWebAddress(target) ? "yes" : "no"; }
+
+// A reference whose content (if any) carries a file name, so the
+// identifier names the file, and/or an address.
+std::string ref(const std::string& id, const std::string& bytes) {
+  return "<ram:AdditionalReferencedDocument><ram:IssuerAssignedID>" + id +
+         "</ram:IssuerAssignedID><ram:TypeCode>916</ram:TypeCode><ram:AttachmentBinaryObject "
+         "mimeCode=\"application/pdf\" filename=\"f.pdf\">" +
+         text::FileToBase64(bytes) +
+         "</ram:AttachmentBinaryObject></ram:AdditionalReferencedDocument>";
+}
+
+std::string invoice(const std::string& references) {
+  return test::Cii("<ram:ID>RE-1</ram:ID>", "", references);
+}
+
+class AttachmentFiles : public test::ReaderTest {};
 
 }  // namespace
 
-TEST(ReaderSafeBaseName, ReducesNamesFromTheDocumentToABaseName) {
-  EXPECT_EQ(SafeBaseName("Rechnung.pdf"), "Rechnung.pdf");
-  EXPECT_EQ(SafeBaseName("../../x"), "x");
-  EXPECT_EQ(SafeBaseName("/etc/passwd"), "passwd");
-  EXPECT_EQ(SafeBaseName("C:\\Temp\\..\\Anhang.pdf"), "Anhang.pdf");
-  EXPECT_EQ(SafeBaseName(std::string("a\nb\tc\x7f\x01.pdf")), "abc.pdf");
-  EXPECT_EQ(SafeBaseName("  Leistungsnachweis.pdf  "), "Leistungsnachweis.pdf");
-  EXPECT_EQ(SafeBaseName("Größe Übersicht.csv"), "Größe Übersicht.csv");
-  for (const char* unusable : {"", "  ", ".", "..", "../..", "/", "dir/", "\x01\x02"}) {
-    EXPECT_EQ(SafeBaseName(unusable), "") << unusable;
+TEST(ReaderAttachmentNames, NamesContentsAndAddressesFromTheDocument) {
+  const std::map<std::string, std::string (*)(std::string_view)> functions = {
+      {"SafeBaseName", SafeBaseName}, {"MimeExtension", MimeExtension},
+      {"DecodeBase64", decoded},      {"IsWebAddress", web},
+      {"ShortcutName", ShortcutName}, {"ShortcutText", ShortcutText}};
+  const auto cases = test::ReadCaseTable(test::ReaderData("names.tsv"));
+  for (const auto& c : cases) {
+    ASSERT_EQ(c.size(), 3u) << c[0];
+    std::istringstream call(c[0]);
+    std::string function;
+    std::size_t max = 0;
+    int number = 0;
+    call >> function >> max >> number;
+    const std::string got = max ? FitName(c[1], max, number) : functions.at(function)(c[1]);
+    EXPECT_EQ(got, c[2]) << c[0] << " " << c[1];
+    EXPECT_LE(got.size(), max ? max : got.size()) << c[0] << " " << c[1];
   }
+  EXPECT_EQ(cases.size(), 56u);
 }
 
-TEST(ReaderSafeBaseName, LongNamesKeepTheirExtensionAndWholeCharacters) {
-  std::string longName;
-  for (int i = 0; i < 200; ++i) longName += "ä";  // 400 bytes
-  const std::string base = SafeBaseName(longName + ".pdf");
+TEST(ReaderAttachmentNames, LongNamesKeepTheirExtensionAndEveryNumberGivesANameOfItsOwn) {
+  std::string umlauts;
+  for (int i = 0; i < 200; ++i) umlauts += "ä";  // 400 bytes
+  const std::string base = SafeBaseName(umlauts + ".pdf");
   EXPECT_LE(base.size(), 255u);
   EXPECT_EQ(base.substr(base.size() - 4), ".pdf");
   EXPECT_EQ(base.size() % 2, 0u);  // "ä" is two bytes: none cut in half
-}
-
-TEST(ReaderMimeExtension, KnownTableAndTheRuleForOtherCodes) {
-  EXPECT_EQ(MimeExtension("application/pdf"), ".pdf");
-  EXPECT_EQ(MimeExtension("image/jpg"), ".jpg");
-  EXPECT_EQ(MimeExtension("image/jpeg"), ".jpeg");
-  EXPECT_EQ(MimeExtension("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"),
-            ".xlsx");
-  EXPECT_EQ(MimeExtension("application/vnd.oasis.opendocument.spreadsheet"), ".ods");
-  EXPECT_EQ(MimeExtension("text/plain"), "text_plain");
-  EXPECT_EQ(MimeExtension("Application/PDF"), "Application_PDF");  // compared exactly
-  EXPECT_EQ(MimeExtension(""), "");
-}
-
-TEST(ReaderBase64, DecodesWithLineBreaksAndRefusesEverythingElse) {
-  EXPECT_EQ(DecodeBase64("SGFsbG8gV2VsdA==").value(), "Hallo Welt");
-  EXPECT_EQ(DecodeBase64("SGFs\r\nbG8g\nV2Vs dA==\n").value(), "Hallo Welt");
-  EXPECT_EQ(DecodeBase64("SGFsbG8=").value(), "Hallo");
-  EXPECT_EQ(DecodeBase64("").value(), "");
-  EXPECT_EQ(DecodeBase64("AAEC/w==").value(), std::string("\x00\x01\x02\xff", 4));
-  for (const char* bad : {"SGFsbG8", "SGF$bG8=", "SG=sbG8=", "SGFsbG8===", "====", "SGFs-G8="}) {
-    EXPECT_FALSE(DecodeBase64(bad).has_value()) << bad;
-  }
-}
-
-TEST(ReaderFitName, ShortensKeepingExtensionSuffixAndWholeCharacters) {
-  struct Case {
-    std::string name;
-    std::size_t max;
-    int number;
-    std::string expected;
-  } cases[] = {
-      {"Anhang.pdf", 255, 1, "Anhang.pdf"},
-      {"Anhang.pdf", 255, 2, "Anhang_2.pdf"},
-      {"Anhang", 255, 12, "Anhang_12"},
-      {"archiv.tar.gz", 255, 3, "archiv.tar_3.gz"},
-      {".profile", 255, 2, ".profile_2"},
-      {"Anhang.pdf", 8, 1, "Anha.pdf"},
-      {"Anhang.pdf", 8, 2, "An_2.pdf"},
-      {"Größe.pdf", 9, 1, "Grö.pdf"},  // "ß" is two bytes: not cut in half
-      // An ending of more than 16 bytes is no extension.
-      {"x.eine-sehr-lange-endung", 12, 2, "x.eine-seh_2"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(FitName(c.name, c.max, c.number), c.expected) << c.name << " " << c.number;
-    EXPECT_LE(FitName(c.name, c.max, c.number).size(), c.max);
-  }
   // Every number gives a name of its own, however long the original.
   const std::string longName = std::string(300, 'a') + ".pdf";
   std::set<std::string> names;
@@ -99,36 +73,66 @@ TEST(ReaderFitName, ShortensKeepingExtensionSuffixAndWholeCharacters) {
   EXPECT_EQ(names.size(), 1000u);
 }
 
-TEST(ReaderShortcut, OnlyWebAddressesAndNoExtraLines) {
-  for (const char* web : {"http://a.example/", "https://a.example/x?y", "HTTPS://A.EXAMPLE"}) {
-    EXPECT_TRUE(IsWebAddress(web)) << web;
-  }
-  for (const char* other : {"file:///etc/passwd", "javascript:alert(1)", "ftp://a.example/",
-                            "smb://server/share", "a.example/http://", "", "https:/a"}) {
-    EXPECT_FALSE(IsWebAddress(other)) << other;
-  }
-  EXPECT_EQ(ShortcutName("Katalog"), "Reference to Katalog.url");
-  EXPECT_EQ(ShortcutName("../../x"), "Reference to x.url");
-  EXPECT_EQ(ShortcutText("https://a.example/\r\nIconFile=/etc/passwd"),
-            "[InternetShortcut]\r\nURL=https://a.example/IconFile=/etc/passwd\r\n");
-}
-
-TEST_F(AttachmentFilesTest, FolderThatCannotBeWrittenLosesEveryAttachmentWithTheReason) {
+TEST_F(AttachmentFiles, FolderThatCannotBeWrittenLosesEveryAttachmentWithTheReason) {
   AttachmentFolder folder((dir_ / "missing").string(), "GB");
   EXPECT_FALSE(folder.saveBase64("SGFsbG8=", "a.pdf"));
   EXPECT_FALSE(folder.saveShortcut("K", "https://a.example/"));
   EXPECT_FALSE(folder.saveBase64("SGFsbG8=", ".."));
   EXPECT_FALSE(folder.saveShortcut("", "mailto:a@example.com"));
   EXPECT_EQ(folder.saved(), 0u);
-  belvora::test::ScopedFakeInteraction fake;
   folder.report();
-  ASSERT_EQ(fake->messages().size(), 1u);
-  EXPECT_EQ(fake->messages()[0].text, "These attachments were not saved in " +
-                                          (dir_ / "missing").string() +
-                                          ":\r\na.pdf: No such file or directory\r\n"
-                                          "Reference to K.url: No such file or directory\r\n"
-                                          "..: no usable file name\r\n"
-                                          "(no name): the address mailto:a@example.com is not "
-                                          "linked (only http and https)");
-  EXPECT_TRUE(fs::is_empty(dir_));
+  ASSERT_EQ(fake_->messages().size(), 1u);
+  EXPECT_EQ(fake_->messages()[0].text, "These attachments were not saved in " +
+                                           (dir_ / "missing").string() +
+                                           ":\r\na.pdf: No such file or directory\r\n"
+                                           "Reference to K.url: No such file or directory\r\n"
+                                           "..: no usable file name\r\n"
+                                           "(no name): the address mailto:a@example.com is not "
+                                           "linked (only http and https)");
+  EXPECT_TRUE(outputFiles().empty());
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 2);  // out and bin alone
+}
+
+TEST_F(AttachmentFiles, LongNamesEndInAFileThatFitsAndKeepsItsExtension) {
+  // The invoice lies in the output folder under a 255-byte name; one
+  // attachment carries that name, one a far longer name cut to it.
+  const std::string taken = std::string(251, 'a') + ".xml";
+  std::string refs = ref(taken, "new") + ref(std::string(400, 'a') + ".xml", "x");
+  // Names whose temporary name would pass the limit.
+  for (std::size_t length = 248; length <= 255; ++length) {
+    refs += ref(std::string(length - 4, 'b' + static_cast<char>(length - 248)) + ".pdf",
+                "len " + std::to_string(length));
+  }
+  const std::string xml = invoice(refs);
+  test::writeAll(out_ / taken, xml);
+  ASSERT_TRUE(readEnds((out_ / taken).string(), 20)) << "the read did not end";
+  EXPECT_EQ(test::readAll(out_ / taken), xml);
+  std::set<std::string> contents;
+  for (const auto& name : outputFiles()) {
+    EXPECT_LE(name.size(), 255u) << name;
+    const std::string ext = name.substr(name.size() - 4);
+    EXPECT_TRUE(ext == ".pdf" || ext == ".xml") << name;
+    contents.insert(test::readAll(out_ / name));
+  }
+  EXPECT_EQ(outputFiles().size(), 11u);
+  for (std::size_t length = 248; length <= 255; ++length) {
+    EXPECT_EQ(contents.count("len " + std::to_string(length)), 1u) << length;
+  }
+  EXPECT_EQ(contents.count("new"), 1u);
+  EXPECT_EQ(contents.count("x"), 1u);
+}
+
+TEST_F(AttachmentFiles, SearchForAFreeNameIsBoundedAndEndsWithAMessage) {
+  test::writeAll(out_ / "voll.pdf", "0");
+  for (int n = 2; n <= 1000; ++n)
+    test::writeAll(out_ / ("voll_" + std::to_string(n) + ".pdf"), std::to_string(n));
+  ASSERT_TRUE(readEnds(write("probe.xml", invoice(ref("voll.pdf", "neu"))), 20));
+  ASSERT_TRUE(read(write("re.xml", invoice(ref("voll.pdf", "neu"))), "DE"));
+  EXPECT_TRUE(settings_.attachmentsLost);
+  ASSERT_EQ(fake_->calls.size(), 1u);  // no question about the folder
+  EXPECT_EQ(fake_->calls[0].text,
+            "Diese Anhänge wurden nicht in " + out_.string() +
+                " gespeichert:\r\nvoll.pdf: kein freier Dateiname (voll_2.pdf … voll_1000.pdf "
+                "sind vergeben)");
+  EXPECT_EQ(outputFiles().size(), 1000u);
 }

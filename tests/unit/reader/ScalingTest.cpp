@@ -7,43 +7,13 @@
 
 #include "ReaderTestSupport.h"
 
-using namespace belvora;
-
 namespace {
-
-std::string lines(int count) {
-  std::string text;
-  text.reserve(static_cast<std::size_t>(count) * 900);
-  for (int i = 1; i <= count; ++i) {
-    const std::string id = std::to_string(i);
-    text +=
-        R"(<ram:IncludedSupplyChainTradeLineItem>
-<ram:AssociatedDocumentLineDocument><ram:LineID>)" +
-        id + R"(</ram:LineID></ram:AssociatedDocumentLineDocument>
-<ram:SpecifiedTradeProduct><ram:SellerAssignedID>ART-)" +
-        id + R"(</ram:SellerAssignedID><ram:Name>Schraube M)" + id +
-        R"(</ram:Name><ram:Description>Edelstahl A2</ram:Description></ram:SpecifiedTradeProduct>
-<ram:SpecifiedLineTradeAgreement><ram:NetPriceProductTradePrice><ram:ChargeAmount>1.25</ram:ChargeAmount>
-<ram:BasisQuantity unitCode="H87">1</ram:BasisQuantity></ram:NetPriceProductTradePrice></ram:SpecifiedLineTradeAgreement>
-<ram:SpecifiedLineTradeDelivery><ram:BilledQuantity unitCode="H87">4</ram:BilledQuantity></ram:SpecifiedLineTradeDelivery>
-<ram:SpecifiedLineTradeSettlement><ram:ApplicableTradeTax><ram:TypeCode>VAT</ram:TypeCode><ram:CategoryCode>S</ram:CategoryCode>
-<ram:RateApplicablePercent>19</ram:RateApplicablePercent></ram:ApplicableTradeTax>
-<ram:SpecifiedTradeSettlementLineMonetarySummation><ram:LineTotalAmount>5.00</ram:LineTotalAmount></ram:SpecifiedTradeSettlementLineMonetarySummation>
-</ram:SpecifiedLineTradeSettlement></ram:IncludedSupplyChainTradeLineItem>
-)";
-  }
-  return text;
-}
 
 class ReaderScaling : public belvora::test::ReaderTest {
  protected:
   double secondsToRead(int count) {
-    // Appended, not "n" + std::to_string(count): GCC 12 at -O3 warns
-    // falsely (-Wrestrict) on a literal plus a temporary string.
-    std::string name = "n";
-    name += std::to_string(count);
-    name += ".xml";
-    const std::string path = write(name, test::Cii("<ram:ID>RE-1</ram:ID>", lines(count), "", ""));
+    const std::string path = write(
+        "n.xml", belvora::test::Cii("<ram:ID>RE-1</ram:ID>", belvora::test::CiiLines(count), ""));
     settings_.outputFolder.clear();
     double best = 1e9;
     for (int run = 0; run < 3; ++run) {
