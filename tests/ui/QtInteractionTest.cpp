@@ -104,7 +104,7 @@ TEST(QtInteraction, DialogsGiveTheTextOrPathOrEmptyOnCancel) {
                                       "[Bitte eine Datei auswählen] *.xml", "[Ordner]"));
 }
 
-TEST(QtInteraction, FiltersMnemonicsAndTextBecomeQts) {
+TEST(QtInteraction, FiltersMnemonicsAndTextsAreConvertedForQt) {
   const std::pair<const char*, const char*> filters[] = {
       {"XRechnung (*.xml)|*.xml|ZUGfERD|*.pdf|Alle Dateien (*.*)|*.*",
        "XRechnung (*.xml);;ZUGfERD (*.pdf);;Alle Dateien (*)"},

@@ -26,13 +26,12 @@ TEST(UsageWindow, ShowsTheDescriptionAndTheExampleOfTheChosenOption) {
   const auto& examples = start::UsageExamples();
   ASSERT_EQ(examples.size(), 4u);
   EXPECT_EQ(textOf(&window, "txtText").toStdString(), start::UsageExampleText(examples[0], "\n"));
-  for (int i : {2, 1, 3, 0}) {
+  for (std::size_t i : {2u, 1u, 3u, 0u}) {
     auto* option = child<QRadioButton>(&window, QStringLiteral("opt_%1").arg(i));
-    EXPECT_EQ(option->text().toStdString(), examples[static_cast<std::size_t>(i)].caption);
+    EXPECT_EQ(option->text().toStdString(), examples[i].caption);
     QTest::mouseClick(option, Qt::LeftButton);
     EXPECT_TRUE(option->isChecked());
-    EXPECT_EQ(textOf(&window, "txtText").toStdString(),
-              start::UsageExampleText(examples[static_cast<std::size_t>(i)], "\n"));
+    EXPECT_EQ(textOf(&window, "txtText").toStdString(), start::UsageExampleText(examples[i], "\n"));
   }
   EXPECT_EQ(textOf(&window, "btnClose").toStdString(), "Schließen");
   child<QPushButton>(&window, "btnClose")->click();
