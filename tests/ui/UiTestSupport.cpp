@@ -178,8 +178,10 @@ QString textOf(QWidget* root, const QString& objectName) {
 std::string dump(QWidget* root) {
   std::map<std::string, std::string> lines;
   QString text;
+  // Our names start in lower case; Qt's own parts (qt_*, ScrollLeftButton) are left out.
   for (QWidget* w : root->findChildren<QWidget*>())
-    if (!w->objectName().isEmpty() && !w->objectName().startsWith("qt_") && shown(w, text))
+    if (const QString name = w->objectName();
+        !name.isEmpty() && name[0].isLower() && !name.startsWith("qt_") && shown(w, text))
       lines[w->objectName().toStdString()] = std::exchange(text, {}).toStdString();
   std::string out = "title: " + root->windowTitle().toStdString() + "\n";
   for (const auto& [name, value] : lines) out += name + ": " + value + "\n";
