@@ -36,58 +36,42 @@ TEST(QtInteraction, IsChosenWithBelvoraUiQt) {
   EXPECT_TRUE(ui::current().windows());
 }
 
-TEST(QtInteraction, MessageBoxesCarryTitleTextAndIconAndOnlyOk) {
-  ModalDriver driver;
-  driver.then([](QWidget* w) {
-    auto* box = qobject_cast<QMessageBox*>(w);
-    ASSERT_TRUE(box);
-    EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
-    box->button(QMessageBox::Ok)->click();
-  });
-  for (int i = 0; i < 5; ++i) driver.answer();
-  driver.run([] {
-    for (ui::Icon icon : {ui::Icon::Information, ui::Icon::Information, ui::Icon::Exclamation,
-                          ui::Icon::Critical, ui::Icon::Question, ui::Icon::None})
-      ui::current().message("Note", "Zeile 1\r\nÄnderung", icon);
-  });
-  // The text's CR LF is shown as one line break.
-  EXPECT_THAT(
-      driver.log,
-      ElementsAre("Note | Zeile 1\nÄnderung | Information", "Note | Zeile 1\nÄnderung | Warning",
-                  "Note | Zeile 1\nÄnderung | Critical", "Note | Zeile 1\nÄnderung | Question",
-                  "Note | Zeile 1\nÄnderung | NoIcon"));
-}
-
-TEST(QtInteraction, QuestionsHaveYesAndNoWithTheGivenDefaultAndEscapeIsNo) {
-  for (bool defaultYes : {true, false}) {
-    ModalDriver driver;
-    driver.then([defaultYes](QWidget* w) {
-      auto* box = qobject_cast<QMessageBox*>(w);
-      ASSERT_TRUE(box);
-      EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
-      EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()),
-                box->button(defaultYes ? QMessageBox::Yes : QMessageBox::No));
-      box->button(QMessageBox::Yes)->click();
-    });
-    driver.answer(QMessageBox::No).then([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
-    std::vector<bool> answers;
-    driver.run([&] {
-      for (int i = 0; i < 3; ++i)
-        answers.push_back(
-            ui::current().question("Note", "Overwrite?", ui::Icon::Question, defaultYes));
-    });
-    EXPECT_THAT(answers, ElementsAre(true, false, false));
-    EXPECT_THAT(driver.log, ElementsAre("Note | Overwrite? | Question"));
-  }
-}
-
-TEST(QtInteraction, DialogsGiveTheTextOrPathOrEmptyOnCancel) {
+// Every kind of call as the user meets it: its window (logged), then what it
+// gives back. Message boxes show CR LF as one break; questions have Yes and
+// No with the given default and Escape is No; a cancelled dialog gives "".
+TEST(QtInteraction, EveryCallShowsItsWindowAndGivesTheAnswer) {
   TempDir dir;
   writeAll(dir / "Rechnung.xml", "<x/>");
+  const auto clickIn = [](QMessageBox::StandardButtons buttons, QMessageBox::StandardButton preset,
+                          QMessageBox::StandardButton click) {
+    return [=](QWidget* w) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      ASSERT_TRUE(box);
+      EXPECT_EQ(box->standardButtons(), buttons);
+      if (preset) {
+        EXPECT_EQ(static_cast<QAbstractButton*>(box->defaultButton()), box->button(preset));
+      }
+      box->button(click)->click();
+    };
+  };
+  const auto escape = [](QWidget* w) { static_cast<QDialog*>(w)->reject(); };
   ModalDriver driver;
+  driver.then(clickIn(QMessageBox::Ok, QMessageBox::NoButton, QMessageBox::Ok));
+  for (int i = 0; i < 4; ++i) driver.answer();
+  for (auto preset : {QMessageBox::Yes, QMessageBox::No})
+    driver.then(clickIn(QMessageBox::Yes | QMessageBox::No, preset, QMessageBox::Yes))
+        .answer(QMessageBox::No)
+        .then(escape);
   driver.type("4711").type(nullptr).choose(dir / "Rechnung.xml").choose("").choose(dir.path());
   std::vector<std::string> got;
   driver.run([&] {
+    for (ui::Icon icon : {ui::Icon::Information, ui::Icon::Exclamation, ui::Icon::Critical,
+                          ui::Icon::Question, ui::Icon::None})
+      ui::current().message("Note", "Zeile 1\r\nÄnderung", icon);
+    for (bool defaultYes : {true, true, true, false, false, false})
+      got.push_back(ui::current().question("Note", "Overwrite?", ui::Icon::Question, defaultYes)
+                        ? "yes"
+                        : "no");
     for (int i = 0; i < 2; ++i)
       got.push_back(ui::current().input("Parameter", "Please insert Parameter", "252068"));
     got.push_back(
@@ -96,12 +80,18 @@ TEST(QtInteraction, DialogsGiveTheTextOrPathOrEmptyOnCancel) {
     got.push_back(ui::current().chooseFile("Bitte eine Datei auswählen", "*.xml"));
     got.push_back(ui::current().chooseFolder("Ordner"));
   });
-  EXPECT_THAT(got, ElementsAre("4711", "", dir / "Rechnung.xml", "", dir.path().string()));
-  EXPECT_THAT(driver.log, ElementsAre("[Parameter] Please insert Parameter 252068",
-                                      "[Parameter] Please insert Parameter 252068",
-                                      "[Bitte eine Datei auswählen] XRechnung (*.xml);;ZUGfERD "
-                                      "(*.pdf);;Alle Dateien (*)",
-                                      "[Bitte eine Datei auswählen] *.xml", "[Ordner]"));
+  EXPECT_THAT(got, ElementsAre("yes", "no", "no", "yes", "no", "no", "4711", "",
+                               dir / "Rechnung.xml", "", dir.path().string()));
+  EXPECT_THAT(
+      driver.log,
+      ElementsAre("Note | Zeile 1\nÄnderung | Warning", "Note | Zeile 1\nÄnderung | Critical",
+                  "Note | Zeile 1\nÄnderung | Question", "Note | Zeile 1\nÄnderung | NoIcon",
+                  "Note | Overwrite? | Question", "Note | Overwrite? | Question",
+                  "[Parameter] Please insert Parameter 252068",
+                  "[Parameter] Please insert Parameter 252068",
+                  "[Bitte eine Datei auswählen] XRechnung (*.xml);;ZUGfERD "
+                  "(*.pdf);;Alle Dateien (*)",
+                  "[Bitte eine Datei auswählen] *.xml", "[Ordner]"));
 }
 
 TEST(QtInteraction, FiltersMnemonicsAndTextsAreConvertedForQt) {
