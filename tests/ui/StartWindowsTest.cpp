@@ -10,13 +10,11 @@
 
 #include "Actions.h"
 #include "Frontend.h"
-#include "ModalDriver.h"
 #include "UiTestSupport.h"
 #include "Usage.h"
 #include "qt/StartWindows.h"
 
-using belvora::test::child;
-using belvora::test::textOf;
+using namespace belvora::test;
 
 namespace {
 
@@ -28,13 +26,12 @@ TEST(UsageWindow, ShowsTheDescriptionAndTheExampleOfTheChosenOption) {
   const auto& examples = start::UsageExamples();
   ASSERT_EQ(examples.size(), 4u);
   EXPECT_EQ(textOf(&window, "txtText").toStdString(), start::UsageExampleText(examples[0], "\n"));
-  for (int i : {2, 1, 3, 0}) {
+  for (std::size_t i : {2u, 1u, 3u, 0u}) {
     auto* option = child<QRadioButton>(&window, QStringLiteral("opt_%1").arg(i));
-    EXPECT_EQ(option->text().toStdString(), examples[static_cast<std::size_t>(i)].caption);
+    EXPECT_EQ(option->text().toStdString(), examples[i].caption);
     QTest::mouseClick(option, Qt::LeftButton);
     EXPECT_TRUE(option->isChecked());
-    EXPECT_EQ(textOf(&window, "txtText").toStdString(),
-              start::UsageExampleText(examples[static_cast<std::size_t>(i)], "\n"));
+    EXPECT_EQ(textOf(&window, "txtText").toStdString(), start::UsageExampleText(examples[i], "\n"));
   }
   EXPECT_EQ(textOf(&window, "btnClose").toStdString(), "Schließen");
   child<QPushButton>(&window, "btnClose")->click();
@@ -58,19 +55,17 @@ TEST(MainWindow, ShowsItsLabelAndTheCloseButtonOnlyWhenKeptOpen) {
 
 TEST(StartSupport, OnADesktopOpensTheSupportWindowWithTheAddress) {
   ASSERT_TRUE(start::UsesWindows());
-  belvora::test::ModalDriver driver;
+  ModalDriver driver;
   driver.then([](QWidget* w) {
     EXPECT_EQ(w->windowTitle(), "Support");
     EXPECT_EQ(textOf(w, "txtSupport_3"), "hilfe@example.org");
     static_cast<QDialog*>(w)->reject();
   });
-  int status = -1;
-  driver.run([&] { status = start::ActionSupport({{"supportmail", "hilfe@example.org"}}); });
-  EXPECT_EQ(status, start::kExitSuccess);
-  // Without an address nothing opens.
-  belvora::test::ModalDriver none;
-  none.run([&] { status = start::ActionSupport({}); });
-  EXPECT_EQ(status, start::kExitSuccess);
+  driver.run([&] {
+    EXPECT_EQ(start::ActionSupport({{"supportmail", "hilfe@example.org"}}), start::kExitSuccess);
+    // Without an address nothing opens.
+    EXPECT_EQ(start::ActionSupport({}), start::kExitSuccess);
+  });
 }
 
 }  // namespace

@@ -2,7 +2,10 @@
 #include <stdlib.h>
 #include <time.h>
 
+#include <sstream>
+
 #include "platform/mail/MailText.h"
+#include "support/TempDir.h"
 
 using namespace belvora::mail;
 
@@ -17,34 +20,15 @@ std::vector<std::string> lines(const std::string& text) {
   return out;
 }
 
-}  // namespace
-
 TEST(MailAddress, ExactlyOnePlainAddress) {
-  for (const char* good : {"a@example.com", "support.team+xr@mail.example.de",
-                           "o'neil@ex-ample.org", "x@a.b.c.example"})
-    EXPECT_TRUE(IsValidAddress(good)) << good;
-  for (const char* bad : {"",
-                          "a",
-                          "@example.com",
-                          "a@",
-                          "a@example",
-                          "a@@example.com",
-                          "a@b@example.com",
-                          "a b@example.com",
-                          "a@exa mple.com",
-                          ".a@example.com",
-                          "a.@example.com",
-                          "a..b@example.com",
-                          "a@-example.com",
-                          "a@example-.com",
-                          "a@example..com",
-                          "Anna <a@example.com>",
-                          "a@example.com, b@example.com",
-                          "a@example.com\r\nBcc: b@example.com",
-                          "a\"b@example.com",
-                          "ä@example.com"})
-    EXPECT_FALSE(IsValidAddress(bad)) << bad;
-  EXPECT_FALSE(IsValidAddress(std::string(65, 'a') + "@example.com")) << "local part over 64";
+  std::istringstream table(belvora::test::readAll(BELVORA_TEST_DATA_DIR "/mail/addresses.txt"));
+  int count = 0;
+  for (std::string line; std::getline(table, line); ++count)
+    if (line[0] != '#') {
+      EXPECT_EQ(IsValidAddress(line.substr(1)), line[0] == '+') << line;
+    }
+  EXPECT_EQ(count, 25);
+  EXPECT_FALSE(IsValidAddress("a@example.com\r\nBcc: b@example.com"));
 }
 
 TEST(MailText, SubjectIsEncodedInFoldedWordsThatNeverSplitACharacter) {
@@ -53,23 +37,23 @@ TEST(MailText, SubjectIsEncodedInFoldedWordsThatNeverSplitACharacter) {
   EXPECT_EQ(EncodeHeaderText("=?x?"), "=?UTF-8?B?PT94Pw==?=") << "looks like a word: encoded";
   std::string longText;
   for (int i = 0; i < 40; ++i) longText += "Grüße ";
-  std::string encoded = EncodeHeaderText(longText);
-  for (const auto& line : lines(encoded)) {
+  const std::vector<std::string> encoded = lines(EncodeHeaderText(longText));
+  EXPECT_GT(encoded.size(), 4u);
+  for (const auto& line : encoded) {
     EXPECT_LE(line.size() + 9, 78u) << line;  // "Subject: " on the first line
     std::string word = line.front() == ' ' ? line.substr(1) : line;
     EXPECT_EQ(word.rfind("=?UTF-8?B?", 0), 0u);
     EXPECT_EQ(word.substr(word.size() - 2), "?=");
   }
-  EXPECT_GT(lines(encoded).size(), 4u);
 }
 
 TEST(MailText, QuotedPrintableKeepsLinesShortAndBlanksVisible) {
   EXPECT_EQ(QuotedPrintable("a=b\nc \n.x\r\nä\rend "), "a=3Db\r\nc=20\r\n=2Ex\r\n=C3=A4\r\nend=20");
-  std::string encoded = QuotedPrintable(std::string(300, 'x'));
-  for (const auto& line : lines(encoded)) EXPECT_LE(line.size(), 76u);
   std::string joined;
-  for (const auto& line : lines(encoded))
+  for (const auto& line : lines(QuotedPrintable(std::string(300, 'x')))) {
+    EXPECT_LE(line.size(), 76u);
     joined += line.back() == '=' ? line.substr(0, line.size() - 1) : line;
+  }
   EXPECT_EQ(joined, std::string(300, 'x'));
   EXPECT_EQ(Base64Lines("Man"), "TWFu\r\n");
   EXPECT_EQ(Base64Lines(std::string(57, 'a')).size(), 76u + 2);
@@ -81,14 +65,11 @@ TEST(MailText, DateIsEnglishWhateverTheLocaleAndCarriesTheOffset) {
   tzset();
   EXPECT_EQ(MailDate(1709644029), "Tue, 05 Mar 2024 14:07:09 +0100");
   EXPECT_EQ(MailDate(1720181229), "Fri, 05 Jul 2024 14:07:09 +0200");
-  if (saved)
-    setenv("TZ", saved, 1);
-  else
-    unsetenv("TZ");
+  saved ? setenv("TZ", saved, 1) : unsetenv("TZ");
   tzset();
 }
 
-TEST(MailText, AttachmentCarriesOnlyItsBaseName) {
+TEST(MailText, AttachmentCarriesOnlyItsBaseNameWithoutLineBreaks) {
   EXPECT_EQ(FilenameParameters("/home/anna/Rechnungen/RE-1.pdf"), "filename=\"RE-1.pdf\"");
   EXPECT_EQ(FilenameParameters("/x/a\"b\\c.xml"), "filename=\"a\\\"b\\\\c.xml\"");
   EXPECT_EQ(FilenameParameters("/x/März 1.pdf"), "filename*=UTF-8''M%C3%A4rz%201.pdf");
@@ -97,14 +78,15 @@ TEST(MailText, AttachmentCarriesOnlyItsBaseName) {
 }
 
 TEST(MailText, ComposeRefusesWhatWouldBreakTheHeaders) {
-  ComposedMail m{"support@example.org", "a@example.com", "Betreff", "Text", "", "", 0, "id"};
+  const ComposedMail m{"support@example.org", "a@example.com", "Betreff", "Text", "", "", 0, "id"};
   EXPECT_NO_THROW(ComposeMail(m));
-  m.subject = "B\r\nBcc: x@example.com";
-  EXPECT_THROW(ComposeMail(m), std::invalid_argument);
-  m.subject = "B";
-  m.to = "a@example.com\nBcc: x@example.com";
-  EXPECT_THROW(ComposeMail(m), std::invalid_argument);
-  m.to = "a@example.com";
-  m.from = "no address";
-  EXPECT_THROW(ComposeMail(m), std::invalid_argument);
+  for (auto change : {+[](ComposedMail& c) { c.subject = "B\r\nBcc: x@example.com"; },
+                      +[](ComposedMail& c) { c.to = "a@example.com\nBcc: x@example.com"; },
+                      +[](ComposedMail& c) { c.from = "no address"; }}) {
+    ComposedMail broken = m;
+    change(broken);
+    EXPECT_THROW(ComposeMail(broken), std::invalid_argument);
+  }
 }
+
+}  // namespace
