@@ -29,20 +29,17 @@ void CopyFile(const std::string& from, const std::string& to) {
   fs::copy_file(from, to, fs::copy_options::overwrite_existing);
 }
 
-std::vector<Row> ReadRows(db::Cursor& cursor) {
-  std::vector<std::string> names = cursor.columns();
-  for (std::string& n : names) std::transform(n.begin(), n.end(), n.begin(), ::toupper);
-  std::vector<Row> rows;
-  while (cursor.next()) {
-    Row& row = rows.emplace_back();
-    for (size_t i = 0; i < names.size(); ++i) row[names[i]] = cursor.row()[i];
-  }
-  return rows;
-}
-
 std::vector<Row> ReadRows(db::Connection& c, const std::string& sql,
                           const std::vector<db::Value>& params) {
-  return ReadRows(*c.query(sql, params));
+  auto cursor = c.query(sql, params);
+  std::vector<std::string> names = cursor->columns();
+  for (std::string& n : names) std::transform(n.begin(), n.end(), n.begin(), ::toupper);
+  std::vector<Row> rows;
+  while (cursor->next()) {
+    Row& row = rows.emplace_back();
+    for (size_t i = 0; i < names.size(); ++i) row[names[i]] = cursor->row()[i];
+  }
+  return rows;
 }
 
 std::string Text(const db::Value& v) {

@@ -26,7 +26,6 @@ void CopyFile(const std::string& from, const std::string& to);
 using Row = std::map<std::string, db::Value>;
 std::vector<Row> ReadRows(db::Connection& c, const std::string& sql,
                           const std::vector<db::Value>& params = {});
-std::vector<Row> ReadRows(db::Cursor& cursor);
 std::string Text(const db::Value& v);
 
 // Invoice numbers of the template table, ascending.
