@@ -147,49 +147,47 @@ std::string makeConverter(const std::string& folder, mode_t mode = 0755) {
 }
 
 TEST_F(StartProgram, ConvertStartsOnlyASafeConfiguredProgram) {
-  const std::string safe = makeConverter(dir / "bin"), shared = makeConverter(dir / "shared");
+  const std::string safe = makeConverter(dir / "bin");
+  makeConverter(dir / "shared");
   ::chmod((dir / "shared").c_str(), 0775);
-  const std::string writable = makeConverter(dir / "writable", 0757);
-  const std::string planted = makeConverter(dir / "open/planted");
+  makeConverter(dir / "writable", 0757);
+  fs::create_symlink(makeConverter(dir / "open/planted"), dir / "bin/link.sh");
   ::chmod((dir / "open").c_str(), 0777);
-  fs::create_symlink(planted, dir / "bin/link.sh");
   for (const char* name : {"RG-2025-45.xml", "RG-2025-X.pdf", "sRGB.icc"})
     writeAll(dir / name, name);
-  const std::string inputs = "|inputxml=" + dir / "RG-2025-45.xml" +
-                             "|inputpdf=" + dir / "RG-2025-X.pdf" + "|icc=" + dir / "sRGB.icc";
   auto configure = [&](const std::string& program) {
-    fs::remove(dir / "config/belvora/belvora.conf");
     fs::create_directories(dir / "config/belvora");
-    if (!program.empty())
+    if (program == "-") fs::remove(dir / "config/belvora/belvora.conf");
+    if (program != "-")
       writeAll(dir / "config/belvora/belvora.conf",
                "[Settings]\nDLLCode7=False\n[Convert]\nprogram = " + program + "\n");
   };
-  const std::tuple<std::string, std::string, std::string> refused[] = {
-      // program, parameters, message
-      {"", inputs, "Kein Konverter eingerichtet: Bitte den absoluten Pfad"},
-      {"convert.sh", inputs, "muss mit absolutem Pfad eingetragen sein"},
-      {dir / "bin/none.sh", inputs, "nicht vorhanden oder nicht ausführbar"},
-      {shared, inputs, "wird nicht gestartet: der Ordner " + dir / "shared" + " kann von anderen"},
-      {writable, inputs,
-       "wird nicht gestartet: " + writable + " kann von anderen Benutzern verändert werden"},
-      {dir / "bin/link.sh", inputs, "der Ordner " + dir / "open"},
-      {safe, "|inputxml=" + dir / "RG-2025-45.xml", "Für CONVERT fehlt der Parameter inputpdf."},
-      {safe, inputs + "|icc=" + dir / "none.icc",
-       "Die Datei " + dir / "none.icc" + " (icc) kann nicht gelesen werden."}};
-  for (const auto& [program, parameters, message] : refused) {
-    configure(program);
-    const auto r = start({"action=convert" + parameters});
+  const auto here = [&](std::string text) {
+    for (size_t at; (at = text.find("$DIR")) != std::string::npos;) text.replace(at, 4, dir.path());
+    return text;
+  };
+  std::istringstream refused(readAll(BELVORA_TEST_DATA_DIR "/launcher/convert-refused.txt"));
+  int checked = 0;
+  for (std::string line; std::getline(refused, line);) {
+    if (line.starts_with("#")) continue;
+    const auto tab = line.find('\t'), tab2 = line.find('\t', tab + 1);
+    const std::string message = here(line.substr(tab2 + 1));
+    configure(here(line.substr(0, tab)));
+    const auto r = start({"action=convert" + here(line.substr(tab + 1, tab2 - tab - 1))});
     EXPECT_EQ(r.status, 1) << message;
     EXPECT_THAT(r.err, HasSubstr("\n[Note] ")) << message;
     EXPECT_THAT(r.err, HasSubstr(message));
+    ++checked;
   }
+  EXPECT_EQ(checked, 8);
   for (const char* folder : {"bin", "shared", "writable", "open/planted"})
     EXPECT_FALSE(fs::exists(dir / (std::string(folder) + "/started"))) << folder;
 
   // Started without waiting: Start is back before the converter wrote anything.
   configure(safe);
   const auto begin = std::chrono::steady_clock::now();
-  const auto r = start({"action=convert" + inputs});
+  const auto r = start({"action=convert|inputxml=" + dir / "RG-2025-45.xml" +
+                        "|inputpdf=" + dir / "RG-2025-X.pdf" + "|icc=" + dir / "sRGB.icc"});
   // Start loads the Qt libraries as well: a loaded machine or a sanitizer
   // build needs a few hundred milliseconds for that alone.
   EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(1900));
