@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <map>
+#include <sstream>
 
 #include "platform/db/Connection.h"
 #include "support/Process.h"
@@ -29,12 +30,15 @@ TEST(UsageExamples, EachPrintedExampleRunsAsPrinted) {
   fs::copy_file(test::CorpusDir() + "/pdf/ferd-zf10__ZUGFeRD_1p0_BASIC_Einfach.pdf",
                 dir / "tmp/IhreRechnung.pdf");
   fs::copy_file(test::CorpusDir() + "/en16931/cii/CII_example5.xml", dir / "tmp/Rechnung123.xml");
-  auto start = [&](const std::string& parameters) {
-    test::Run run{.argv = {dir / "bin/Start", parameters},
+  // Start with the parameter string as one argument, or split at its blanks
+  // by the shell (the macro way).
+  auto start = [&](const std::string& parameters, bool split = false) {
+    test::Run run{.argv = {dir / "bin/Start"},
                   .env = {"BELVORA_UI=console", "TMPDIR=" + dir / "tmp",
                           "XDG_CONFIG_HOME=" + dir / "config", "PATH=/usr/bin:/bin"},
                   .replaceEnvironment = true};
-    if (parameters.empty()) run.argv.pop_back();
+    std::istringstream words(parameters);
+    for (std::string word; std::getline(words, word, split ? ' ' : '\0');) run.argv.push_back(word);
     return test::RunProcess(run);
   };
   auto rows = [&](const std::string& table) {
@@ -63,8 +67,9 @@ TEST(UsageExamples, EachPrintedExampleRunsAsPrinted) {
   EXPECT_THAT(examples["EINLESEN"], HasSubstr(connect));
 
   const auto documents = rows("tblDocuments");
-  auto r = start(examples["ERSTELLEN (SQL)"]);
+  auto r = start(examples["ERSTELLEN (SQL)"], true);
   EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "Ihre XRechnung wird erzeugt.\n");
   EXPECT_THAT(test::readAll(dir / "tmp/RG12345.xml"), HasSubstr("<ram:ID>252068</ram:ID>"));
   EXPECT_EQ(rows("tblDocuments"), documents + 1);
   r = start(examples["EINLESEN"]);

@@ -47,17 +47,6 @@ class StartProgram : public ::testing::Test {
   const std::string db = dir / "erp.sqlite";
 };
 
-TEST_F(StartProgram, ErstellenWritesTheInvoiceAndEndsWithZero) {
-  // The macro way: the parameter string split at its blanks by the shell.
-  std::vector<std::string> args;
-  std::istringstream words(create(dir / "RG252068.xml"));
-  for (std::string word; std::getline(words, word, ' ');) args.push_back(word);
-  const auto r = start(args);
-  EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.err, "Ihre XRechnung wird erzeugt.\n");
-  EXPECT_THAT(readAll(dir / "RG252068.xml"), HasSubstr("<ram:ID>252068</ram:ID>"));
-}
-
 TEST_F(StartProgram, FailuresEndNonZeroWithTheirLabel) {
   auto r = start({"action=erstellen|outputxml=" + dir / "a.xml" +
                   "|connect=Data Source=" + dir / "none.sqlite" + "|sql=Select 1"});
