@@ -184,18 +184,5 @@ std::string BackendName(const ::testing::TestParamInfo<Backend>& info) {
 INSTANTIATE_TEST_SUITE_P(Backends, TemplateInvoices,
                          ::testing::Values(Backend::Sqlite, Backend::Postgres), BackendName);
 
-// The expected documents hold no placeholder, no empty element, no
-// transliterated name.
-TEST(ExpectedDocuments, AreWholeAndHoldNoEmptyElement) {
-  for (const std::string& number : kNumbers) {
-    const std::string bytes = readAll(kData + "RG" + number + ".xml");
-    EXPECT_TRUE(bytes.starts_with("\xEF\xBB\xBF<?xml ")) << number;
-    EXPECT_TRUE(bytes.ends_with("</rsm:CrossIndustryInvoice>")) << number;
-    EXPECT_FALSE(std::regex_search(
-        bytes, std::regex("FALSE\\(\\)|Krueger|<(ram|udt):([A-Za-z]+)[^>]*>(</\\1:\\2>|\\s*</)")))
-        << number;
-  }
-}
-
 }  // namespace
 }  // namespace belvora::test::tpl
