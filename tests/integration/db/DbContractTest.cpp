@@ -24,10 +24,9 @@ namespace {
 
 enum class Kind { Sqlite, SqliteOdbc, Postgres };
 
-std::string kindName(const ::testing::TestParamInfo<Kind>& info) {
-  const char* names[] = {"Sqlite", "SqliteOdbc", "Postgres"};
-  return names[static_cast<int>(info.param)];
-}
+const char* const kNames[] = {"Sqlite", "SqliteOdbc", "Postgres"};
+std::string kindName(const ::testing::TestParamInfo<Kind>& info) { return kNames[int(info.param)]; }
+void PrintTo(Kind kind, std::ostream* os) { *os << kNames[int(kind)]; }
 
 class DbContract : public ::testing::TestWithParam<Kind> {
  protected:
