@@ -1,8 +1,6 @@
 #pragma once
 
-#include <cstdint>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,21 +8,9 @@
 #include "support/Process.h"
 #include "support/TempDir.h"
 
-// Helpers shared by the template database, PostgreSQL script and validation
-// tests: the column catalogue the template must hold, temporary folders,
-// running tools, reading rows and documents.
+// Helpers shared by the template, validation and round-trip tests: running
+// tools, reading rows by column name, creating template invoices.
 namespace belvora::test::tpl {
-
-enum class Kind { Text, Date, Amount, Number, Integer, Blob };
-
-struct CatalogueColumn {
-  std::string name;
-  Kind kind;
-};
-
-// Every column of the template table: RowNo, RowKind and one per source
-// column of the column catalogue, with the type a real database holds it in.
-const std::vector<CatalogueColumn>& Catalogue();
 
 using test::OnPath;
 using test::TempDir;
@@ -36,40 +22,25 @@ RunResult RunProgram(const std::vector<std::string>& argv, const std::string& st
                      const std::vector<std::string>& env = {});
 void CopyFile(const std::string& from, const std::string& to);
 
-// One row as column name (upper case) to value.
+// One row as column name (upper case) to value; Text gives "" for NULL.
 using Row = std::map<std::string, db::Value>;
 std::vector<Row> ReadRows(db::Connection& c, const std::string& sql,
                           const std::vector<db::Value>& params = {});
-std::vector<Row> ReadRows(db::Cursor& cursor);
-
-// Amount of a numeric value in cents (exact for values with at most two
-// decimals); nullopt for NULL or a non-number.
-std::optional<std::int64_t> Cents(const db::Value& v);
 std::string Text(const db::Value& v);
 
 // Invoice numbers of the template table, ascending.
 std::vector<std::string> InvoiceNumbers(db::Connection& c);
 
-// Identifier checks with their check digits.
-bool ValidIban(const std::string& iban);
-bool ValidGermanVatId(const std::string& id);
-bool ValidLeitwegId(const std::string& id);
-bool ValidCreditorId(const std::string& id);
-bool ValidBic(const std::string& bic);
-
-// Creates one invoice of the template through the public API into folder
-// (file RG<number>.xml). Returns the creation result; `file` receives the path.
+// One invoice of the template created through the public API into folder
+// (file RG<number>.xml); `messages` is what the library showed (console:
+// standard error).
 struct Created {
   bool initialised = false;
   bool created = false;
   std::string file;
-  std::string messages;  // what the library showed (console: standard error)
+  std::string messages;
 };
 Created CreateInvoice(const std::string& folder, const std::string& connection,
                       const std::string& sql, const std::string& number);
-
-// Evaluates an XPath 1.0 expression (prefixes rsm, ram, udt) on a CII
-// document and returns string(expression).
-std::string XPathString(const std::string& documentPath, const std::string& expression);
 
 }  // namespace belvora::test::tpl
