@@ -1,216 +1,158 @@
-// The real Start program with the action "EINLESEN": exit status, the view
-// on standard output, labels, questions and messages on standard error, and
-// what ends up in the database. A save that failed ends with status 1.
-#include <fcntl.h>
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
+// The real Start program with the action "EINLESEN": exit status, the view,
+// questions and messages, and what ends up in the database; input built to
+// hurt (the size limit as a setting, an output folder nobody may write to,
+// XML that is no invoice). Every failure ends with its message and status 1.
+#include <fstream>
 
-#include <chrono>
-#include <filesystem>
-
-#include "ReaderTestSupport.h"
-#include "platform/db/Connection.h"
+#include "StartChild.h"
 #include "support/ReadOnlyPath.h"
-#include "support/SharedArtefacts.h"
 
-extern char** environ;
-
-using belvora::test::Json;
-using belvora::test::readAll;
-using belvora::test::rowsOf;
+using belvora::test::ciiPart;
+using belvora::test::kMB;
+using belvora::test::RunResult;
 using ::testing::HasSubstr;
 using ::testing::Not;
+namespace fs = std::filesystem;
 
 namespace {
 
 const std::string kCorpus = belvora::test::CorpusDir();
-
-struct StartRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-class StartEinlesen : public ::testing::Test {
- protected:
-  void SetUp() override {
-    connect = belvora::test::makeDatabase(belvora::test::Backend::Sqlite, dir);
-  }
-
-  // Runs Start with one argument (no shell); output captured.
-  StartRun start(const std::string& parameters, const std::vector<std::string>& extraEnv = {}) {
-    const std::string outFile = dir / "stdout.txt";
-    const std::string errFile = dir / "stderr.txt";
-    std::vector<std::string> env = {"BELVORA_UI=console",
-                                    "BELVORA_VIEW=json",
-                                    "TMPDIR=" + dir.path().string(),
-                                    "XDG_CONFIG_HOME=" + (dir / "config"),
-                                    "PATH=/usr/bin:/bin",
-                                    "USER=buchhaltung"};
-    env.insert(env.end(), extraEnv.begin(), extraEnv.end());
-    std::vector<char*> argv{const_cast<char*>(BELVORA_START_EXE),
-                            const_cast<char*>(parameters.c_str()), nullptr};
-    std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    pid_t pid = 0;
-    StartRun run;
-    if (posix_spawn(&pid, BELVORA_START_EXE, &actions, nullptr, argv.data(), envp.data()) == 0) {
-      int wstatus = 0;
-      waitpid(pid, &wstatus, 0);
-      run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.out = readAll(outFile);
-    run.err = readAll(errFile);
-    return run;
-  }
-
-  std::size_t count(const std::string& table) {
-    auto c = belvora::db::open(connect);
-    return rowsOf(*c, "SELECT * FROM " + table).size();
-  }
-
-  belvora::test::TempDir dir;
-  std::string connect;
-};
-
-// "1.234,50" as a number, the German way.
-double german(const std::string& text) {
-  std::string plain;
-  for (char ch : text) {
-    if (ch == '.') continue;
-    plain += ch == ',' ? '.' : ch;
-  }
-  return std::stod(plain);
-}
+const std::string kExample5 = kCorpus + "/en16931/cii/CII_example5.xml";
+class StartEinlesen : public belvora::test::StartChild {};
 
 TEST_F(StartEinlesen, ReadsShowsAndStoresWithoutAsking) {
   BELVORA_REQUIRE_CORPUS();
   const std::string pdf = kCorpus + "/pdf/ferd-zf23__EN16931_Gutschrift.pdf";
-  auto run = start("action=einlesen|inputxml=" + pdf + "|connect=" + connect +
-                   "|table=tblDocuments|language=DE|askimport=nein");
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(run.err, HasSubstr("Ihre XRechnung wird eingelesen.\n"));
-  EXPECT_THAT(run.err, Not(HasSubstr("speichern?")));
-  Json j = Json::parse(run.out);
-  EXPECT_EQ(j["syntax"].number(), 1);
-  EXPECT_THAT(j["file"].str(), HasSubstr("zFile.xml"));
-  EXPECT_EQ(count("tblInvoice"), 1u);
-  EXPECT_EQ(count("tblInvoice_Items"), j["items"].array().size());
+  auto r = start("action=einlesen|inputxml=" + pdf + "|connect=" + connect +
+                 "|table=tblDocuments|language=DE|askimport=nein");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("Ihre XRechnung wird eingelesen.\n"));
+  EXPECT_THAT(r.err, Not(HasSubstr("speichern?")));
+  EXPECT_THAT(r.out, HasSubstr(R"(","syntax":1,)"));
+  EXPECT_THAT(r.out, HasSubstr(R"("SumOfNet":"473,00")"));  // German separators in the view
+  EXPECT_THAT(r.out, HasSubstr("/zFile.xml\""));
+  EXPECT_EQ(count("tblInvoice_Items"), 2u);
   EXPECT_EQ(count("tblDocuments"), 1u);
-  // German separators in the view, stored as numbers.
-  auto c = belvora::db::open(connect);
-  auto h = rowsOf(*c, "SELECT SumOfNet, CreateUser FROM tblInvoice");
-  EXPECT_DOUBLE_EQ(belvora::test::num(h[0][0]), german(j["fields"]["SumOfNet"].str()));
-  EXPECT_EQ(belvora::test::text(h[0][1]), "buchhaltung");
+  EXPECT_EQ(belvora::test::tableOf(*belvora::db::open(connect),
+                                   "SELECT SumOfNet, CreateUser FROM tblInvoice"),
+            "sumofnet=473 createuser=buchhaltung\n");
 }
 
 TEST_F(StartEinlesen, AsksByDefaultAndTakesTheAnswer) {
   BELVORA_REQUIRE_CORPUS();
-  const std::string xml = kCorpus + "/en16931/cii/CII_example5.xml";
-  auto run = start(" ACTION = Einlesen | InputXML = " + xml + " | Connect = " + connect +
-                       " | Table = tblDocuments ",
-                   {"BELVORA_ANSWER=no"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(run.err, HasSubstr("[Note] Eingangsrechnung + Datei in Datenbank speichern?\n-> No"));
+  auto r = start(" ACTION = Einlesen | InputXML = " + kExample5 + " | Connect = " + connect +
+                 " | Table = tblDocuments ");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("[Note] Eingangsrechnung + Datei in Datenbank speichern?\n-> No"));
   EXPECT_EQ(count("tblInvoice"), 0u);
 
-  run = start("action=einlesen|inputxml=" + xml + "|connect=" + connect +
-                  "|table=tblDocuments|language=GB|askimport=ja",
-              {"BELVORA_ANSWER=yes"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_THAT(run.err, HasSubstr("[Note] Incoming invoice + file save into database?\n-> Yes"));
-  EXPECT_THAT(run.err, HasSubstr("[Note] Invoice and File: " + xml + " saved.\r\n"));
+  r = start(read(kExample5, "|table=tblDocuments|askimport=ja"), {"BELVORA_ANSWER=yes"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.err, HasSubstr("[Note] Incoming invoice + file save into database?\n-> Yes"));
+  EXPECT_THAT(r.err, HasSubstr("[Note] Invoice and File: " + kExample5 + " saved.\r\n"));
   EXPECT_EQ(count("tblInvoice"), 1u);
   EXPECT_EQ(count("tblInvoice_Deduction"), 4u);
 }
 
 TEST_F(StartEinlesen, FailuresEndWithTheirMessageAndStatus) {
-  BELVORA_REQUIRE_CORPUS();
-  auto run = start("action=einlesen|inputxml=" + (dir / "fehlt.xml") + "|connect=" + connect);
-  EXPECT_EQ(run.status, 1);
-  EXPECT_THAT(run.err, HasSubstr("XML-Fehler:\r\nBeschreibung: "));
-  EXPECT_THAT(run.err, HasSubstr("[Note] XML-Datei kann nicht eingelesen werden\n"));
-  EXPECT_EQ(run.out, "");
+  auto r = start("action=einlesen|inputxml=" + (dir / "fehlt.xml") + "|connect=" + connect);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, HasSubstr("XML-Fehler:\r\nBeschreibung: "));
+  EXPECT_THAT(r.err, HasSubstr("[Note] XML-Datei kann nicht eingelesen werden\n"));
+  EXPECT_EQ(r.out, "");
+  r = start("action=einlesen|inputxml=" + kExample5);
+  EXPECT_EQ(r.status, 2);  // no connect: usage
+  EXPECT_THAT(r.err, Not(HasSubstr("eingelesen")));
+  EXPECT_EQ(start("action=einlesen|connect=" + connect).status, 2);
 
-  run = start("action=einlesen|inputxml=" + kCorpus + "/en16931/cii/CII_example5.xml");
-  EXPECT_EQ(run.status, 2);  // no connect: usage
-  EXPECT_THAT(run.err, Not(HasSubstr("eingelesen")));
-
-  run = start("action=einlesen|connect=" + connect);
-  EXPECT_EQ(run.status, 2);
+  // XML that is no invoice, or an invoice root in another namespace.
+  const std::string notes = dir / "notes.xml", foreign = dir / "foreign.xml";
+  belvora::test::writeAll(notes, "<notes xmlns='urn:example:notes'><n>1</n></notes>");
+  belvora::test::writeAll(foreign, "<CrossIndustryInvoice xmlns='urn:example:cii'/>");
+  for (const auto& [file, root] :
+       {std::pair{notes, "notes"}, std::pair{foreign, "CrossIndustryInvoice"}}) {
+    r = start(read(file, "|table=tblDocuments|askimport=nein"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr(std::string("The file is not an invoice (root element ") + root));
+  }
+  EXPECT_EQ(count("tblInvoice"), 0u);
+  EXPECT_EQ(count("tblDocuments"), 0u);
 }
 
 TEST_F(StartEinlesen, FailedSavesEndNonZeroWithTheReasonAndStoreNothing) {
   BELVORA_REQUIRE_CORPUS();
-  const std::string xml = kCorpus + "/en16931/cii/CII_example5.xml";
-  const std::string read = "action=einlesen|inputxml=" + xml + "|table=tblDocuments|connect=";
-  {
-    auto c = belvora::db::open(connect);
-    c->execute("DROP TABLE tblInvoice_Items");
-  }
+  const std::string parameters =
+      "action=einlesen|inputxml=" + kExample5 + "|table=tblDocuments|connect=" + connect;
+  belvora::db::open(connect)->execute("DROP TABLE tblInvoice_Items");
   // Silent: the header alone must not go in without its lines.
-  auto run = start(read + connect + "|askimport=nein");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_THAT(run.err, HasSubstr("[Note] Rechnung nicht in der Datenbank gespeichert!\r\ntable "
-                                 "not found: tblInvoice_Items\n"));
+  auto r = start(parameters + "|askimport=nein");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, HasSubstr("[Note] Rechnung nicht in der Datenbank gespeichert!\r\ntable "
+                               "not found: tblInvoice_Items\n"));
   EXPECT_EQ(count("tblInvoice"), 0u);
   EXPECT_EQ(count("tblDocuments"), 0u);
 
   // Asking: the header table missing, after the user said Yes.
-  {
-    auto c = belvora::db::open(connect);
-    c->execute("DROP TABLE tblInvoice");
-  }
-  run = start(read + connect + "|language=GB", {"BELVORA_ANSWER=yes"});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_THAT(run.err, HasSubstr("-> Yes\n[Note] Invoice not saved in database!\r\ntable not "
-                                 "found: tblInvoice\n"));
+  belvora::db::open(connect)->execute("DROP TABLE tblInvoice");
+  r = start(parameters + "|language=GB", {"BELVORA_ANSWER=yes"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, HasSubstr("-> Yes\n[Note] Invoice not saved in database!\r\ntable not "
+                               "found: tblInvoice\n"));
   EXPECT_EQ(count("tblDocuments"), 0u);
 }
 
-TEST_F(StartEinlesen, ReadOnlyOrLockedDatabaseEndsNonZero) {
+TEST_F(StartEinlesen, TheSizeLimitIsASetting) {
   BELVORA_REQUIRE_CORPUS();
-  const std::string xml = kCorpus + "/en16931/cii/CII_example5.xml";
-  const std::string folder = dir / "db";
-  std::filesystem::create_directory(folder);
-  const std::string file = folder + "/erp.sqlite";
-  std::filesystem::copy_file(BELVORA_TEMPLATE_DB, file);
-  const std::string read = "action=einlesen|inputxml=" + xml +
-                           "|table=tblDocuments|language=GB|connect=Data Source=" + file;
-  {
-    belvora::test::ReadOnlyPath readOnly(folder);
-    if (!readOnly.failure().empty())
-      GTEST_SKIP() << "cannot make a folder read-only: " << readOnly.failure();
-    auto run = start(read, {"BELVORA_ANSWER=yes"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_THAT(run.err, HasSubstr("-> Yes\n[Note] Invoice not saved in database!\r\n"));
-    EXPECT_THAT(run.err, HasSubstr(folder));
-  }
+  belvora::test::PdfBuilder b;
+  const std::string big = belvora::test::deflateFilled(ciiPart(true), ' ', 3 * kMB, ciiPart(false));
+  b.setEmbeddedFiles(b.leaf({{"factur-x.xml", b.compressedFileSpec("factur-x.xml", big)}}));
+  const std::string pdf = dir / "drei.pdf", huge = dir / "huge.xml";
+  belvora::test::writeAll(pdf, b.bytes());
+  belvora::test::writeAll(huge, ciiPart(true) + std::string(2 * kMB, ' ') + ciiPart(false));
+  const std::string limit = "BELVORA_READER_MAXSIZE_MB=";
 
-  // Another program writing: waited for a few seconds, then given up.
-  auto other = belvora::db::open("Data Source=" + file);
-  other->begin();
-  other->execute("INSERT INTO tblDocuments (DocType) VALUES ('X')");
-  const auto begin = std::chrono::steady_clock::now();
-  auto run = start(read + "|askimport=nein");
-  const double waited =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-  EXPECT_EQ(run.status, 1);
-  EXPECT_THAT(run.err, HasSubstr("[Note] Invoice not saved in database!\r\ndatabase is locked"));
-  EXPECT_LT(waited, 9.0);
-  other->rollback();
-  EXPECT_TRUE(rowsOf(*other, "SELECT * FROM tblInvoice").empty());
+  RunResult r = start(read(pdf), {limit + "2"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, HasSubstr("larger than the limit of 2 MB"));
+  EXPECT_EQ(start(read(pdf), {limit + "4"}).status, 0);
+  // The settings file, overridden by the variable; a bad value is reported.
+  fs::create_directories(dir / "config/belvora");
+  std::ofstream(dir / "config/belvora/belvora.conf") << "[Reader]\nmaxsizemb=2\n";
+  EXPECT_EQ(start(read(pdf)).status, 1);
+  EXPECT_EQ(start(read(pdf), {limit + "4"}).status, 0);
+  for (const char* bad : {"0", "zwei", "-1", "99999999999"}) {
+    r = start(read(kExample5), {limit + bad});
+    EXPECT_EQ(r.status, 1) << bad;
+    EXPECT_THAT(r.err, HasSubstr("BELVORA_READER_MAXSIZE_MB")) << bad;
+  }
+  // The limit holds for an XML file too.
+  EXPECT_EQ(start(read(kExample5), {limit + "1"}).status, 0);
+  r = start(read(huge), {limit + "1"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, HasSubstr("is larger than the limit of 1 MB"));
+}
+
+TEST_F(StartEinlesen, UnwritableOutputFolderReportsEveryAttachment) {
+  BELVORA_REQUIRE_CORPUS();
+  // A read-only bind mount in a private namespace: refused even to root.
+  const std::string out = dir / "anlagen";
+  fs::create_directory(out);
+  const std::string parameters =
+      read(kCorpus + "/en16931/cii/CII_example2.xml", "|outputfolder=" + out);
+  RunResult r =
+      run({"/usr/bin/unshare", "-rm", "/bin/sh", "-c",
+           "mount --bind \"$1\" \"$1\" && mount -o remount,bind,ro \"$1\" && exec \"$2\" \"$3\"",
+           "sh", out, BELVORA_START_EXE, parameters});
+  if (r.status == 127 || r.err.find("mount") != std::string::npos ||
+      r.err.find("unshare") != std::string::npos)
+    GTEST_SKIP() << "no private mount namespace here: " << r.err;
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_THAT(r.out, HasSubstr(R"("InvoiceNumber":"TOSL108")"));
+  EXPECT_THAT(r.err, HasSubstr("These attachments were not saved in " + out + ":\r\n"));
+  EXPECT_THAT(r.err, HasSubstr("Doc1: Read-only file system"));
+  EXPECT_THAT(r.err, HasSubstr("Reference to Doc1.url: Read-only file system"));
+  EXPECT_THAT(r.err, Not(HasSubstr("Open export folder?")));
+  EXPECT_TRUE(fs::is_empty(out));
 }
 
 }  // namespace
