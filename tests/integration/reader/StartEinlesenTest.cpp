@@ -1,82 +1,171 @@
-// The real Start program with the action "EINLESEN": exit status, the view,
-// questions and messages, and what ends up in the database; input built to
-// hurt (the size limit as a setting, an output folder nobody may write to,
-// XML that is no invoice). Every failure ends with its message and status 1.
+// The real Start program with the action "EINLESEN", end to end through the
+// public reader entry: corpus invoices (CII, UBL Invoice and CreditNote,
+// hybrid PDFs) shown by the console viewer and compared with the expected
+// views in tests/data/reader/view; questions, messages, exit status and
+// what ends up in the database; input built to hurt (the size limit as a
+// setting, unusable output folders, files that are no invoice). Every
+// failure ends with its message and status 1.
 #include <fstream>
+#include <regex>
 
 #include "StartChild.h"
-#include "support/ReadOnlyPath.h"
+#include "platform/pdf/EmbeddedFiles.h"
 
 using belvora::test::ciiPart;
 using belvora::test::kMB;
 using belvora::test::RunResult;
 using ::testing::HasSubstr;
+using ::testing::IsEmpty;
 using ::testing::Not;
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::string kCorpus = belvora::test::CorpusDir();
+const std::string kData = BELVORA_TEST_DATA_DIR;
 const std::string kExample5 = kCorpus + "/en16931/cii/CII_example5.xml";
-class StartEinlesen : public belvora::test::StartChild {};
+const std::string kHybrid = kCorpus + "/pdf/ferd-zf23__XRECHNUNG_Einfach.pdf";
+const std::string kZugferd1 = kCorpus + "/pdf/ferd-zf10__ZUGFeRD_1p0_BASIC_Einfach.pdf";
+const std::string kLabel = "Ihre XRechnung wird eingelesen.\n";
 
-TEST_F(StartEinlesen, ReadsShowsAndStoresWithoutAsking) {
+class StartEinlesen : public belvora::test::StartChild {
+ protected:
+  // The file the JSON view names: the input, or the work file of a PDF,
+  // which must be zFile.xml in a folder of its own and gone with the read.
+  std::string shownFile(const RunResult& r, const std::string& input) {
+    std::smatch m;
+    if (!std::regex_search(r.out, m, std::regex(R"re(^\{"file":"([^"]*)")re"))) return "";
+    if (m[1] != input) {
+      const fs::path work = dir.path() / ("belvora-" + std::to_string(::getuid()));
+      EXPECT_EQ(fs::path(m[1].str()).filename(), "zFile.xml");
+      EXPECT_EQ(fs::path(m[1].str()).parent_path().parent_path(), work);
+    }
+    EXPECT_THAT(leftovers(), IsEmpty());
+    return m[1];
+  }
+};
+
+TEST_F(StartEinlesen, ShowsTheViewOfEveryKindOfInput) {
   BELVORA_REQUIRE_CORPUS();
-  const std::string pdf = kCorpus + "/pdf/ferd-zf23__EN16931_Gutschrift.pdf";
-  auto r = start("action=einlesen|inputxml=" + pdf + "|connect=" + connect +
-                 "|table=tblDocuments|language=DE|askimport=nein");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_THAT(r.err, HasSubstr("Ihre XRechnung wird eingelesen.\n"));
-  EXPECT_THAT(r.err, Not(HasSubstr("speichern?")));
-  EXPECT_THAT(r.out, HasSubstr(R"(","syntax":1,)"));
-  EXPECT_THAT(r.out, HasSubstr(R"("SumOfNet":"473,00")"));  // German separators in the view
-  EXPECT_THAT(r.out, HasSubstr("/zFile.xml\""));
-  EXPECT_EQ(count("tblInvoice_Items"), 2u);
-  EXPECT_EQ(count("tblDocuments"), 1u);
-  EXPECT_EQ(belvora::test::tableOf(*belvora::db::open(connect),
-                                   "SELECT SumOfNet, CreateUser FROM tblInvoice"),
-            "sumofnet=473 createuser=buchhaltung\n");
+  // A hybrid PDF is recognised by any letter case of its ending, and by content alone.
+  fs::copy_file(kHybrid, dir / "RECHNUNG.PDF");
+  fs::copy_file(kHybrid, dir / "rechnung.bin");
+  struct Case {
+    std::string file, language, view, expected;
+  };
+  const Case cases[] = {
+      {kExample5, "GB", "json", "CII_example5.json"},
+      {kExample5, "DE", "text", "CII_example5-DE.txt"},
+      {kExample5, "FR", "text", "CII_example5-FR.txt"},  // every language but DE: English
+      {kCorpus + "/en16931/ubl/ubl-tc434-example6.xml", "DE", "json", "ubl-tc434-example6.json"},
+      // Credit note lines fill the line grid as invoice lines do.
+      {kCorpus + "/ubl/mustang__UBL-CreditNote-2.1-Example.ubl.xml", "GB", "json",
+       "UBL-CreditNote.json"},
+      {kHybrid, "GB", "json", "XRECHNUNG_Einfach.json"},
+      {dir / "RECHNUNG.PDF", "GB", "json", "XRECHNUNG_Einfach.json"},
+      {dir / "rechnung.bin", "GB", "json", "XRECHNUNG_Einfach.json"},
+      {kData + "/pdf/ubl-inside.pdf", "GB", "json", "ubl-inside.json"},  // read as UBL
+      {kZugferd1, "GB", "json", "ZUGFeRD_1p0.json"},  // neither syntax: the cleared fields
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file + " " + c.language + " " + c.view);
+    auto r = start(
+        "action=einlesen|language=" + c.language + "|connect=" + connect + "|inputxml=" + c.file,
+        {"BELVORA_VIEW=" + c.view});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, kLabel);  // no message, no question
+    if (c.view == "json") {
+      const std::string file = shownFile(r, c.file);
+      // One field or grid row a line, the file's path left out.
+      r.out = std::regex_replace(r.out.replace(9, file.size(), "<file>"),
+                                 std::regex(R"(,(?=["\[]))"), ",\n");
+    }
+    EXPECT_EQ(r.out, belvora::test::readAll(kData + "/reader/view/" + c.expected));
+  }
 }
 
-TEST_F(StartEinlesen, AsksByDefaultAndTakesTheAnswer) {
+TEST_F(StartEinlesen, StoresTheInvoiceItShowsAfterAskingOrNot) {
   BELVORA_REQUIRE_CORPUS();
+  // Asked by default (in German unless told otherwise), declined.
   auto r = start(" ACTION = Einlesen | InputXML = " + kExample5 + " | Connect = " + connect +
                  " | Table = tblDocuments ");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_THAT(r.err, HasSubstr("[Note] Eingangsrechnung + Datei in Datenbank speichern?\n-> No"));
+  EXPECT_THAT(r.err, HasSubstr(kLabel + "[Note] Eingangsrechnung + Datei in Datenbank speichern?\n"
+                                        "-> No"));
   EXPECT_EQ(count("tblInvoice"), 0u);
+  // Not asked.
+  r = start(read(kExample5, "|table=tblDocuments|askimport=nein"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, kLabel);
+  EXPECT_EQ(count("tblInvoice_Deduction"), 4u);
 
-  r = start(read(kExample5, "|table=tblDocuments|askimport=ja"), {"BELVORA_ANSWER=yes"});
+  // A hybrid PDF: the document stored is the one shown, the PDF's own invoice.
+  const std::string pdf = kCorpus + "/pdf/ferd-zf23__EN16931_Gutschrift.pdf";
+  r = start(read(pdf, "|table=tblDocuments|askimport=ja"), {"BELVORA_ANSWER=yes"});
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_THAT(r.err, HasSubstr("[Note] Incoming invoice + file save into database?\n-> Yes"));
-  EXPECT_THAT(r.err, HasSubstr("[Note] Invoice and File: " + kExample5 + " saved.\r\n"));
-  EXPECT_EQ(count("tblInvoice"), 1u);
-  EXPECT_EQ(count("tblInvoice_Deduction"), 4u);
+  EXPECT_THAT(r.err, HasSubstr("[Note] Invoice and File: " + shownFile(r, pdf) + " saved.\r\n"));
+  EXPECT_THAT(r.out, HasSubstr(R"("SumOfNet":"473.00")"));
+  auto db = belvora::db::open(connect);
+  EXPECT_EQ(
+      belvora::test::tableOf(*db,
+                             "SELECT SumOfNet, CreateUser, FileName, FileType FROM tblInvoice "
+                             "JOIN tblDocuments ON Number = InvoiceNumber WHERE DocType = "
+                             "'IN' AND FileName = 'zFile.xml'"),
+      "sumofnet=473 createuser=buchhaltung filename=zFile.xml filetype=xml\n");
+  const auto blob =
+      belvora::test::rowsOf(
+          *db, "SELECT BinaryFile FROM tblDocuments WHERE FileName = 'zFile.xml'")[0][0]
+          .blob();
+  EXPECT_EQ(std::string(blob.begin(), blob.end()),
+            belvora::pdf::findInvoiceXml(belvora::test::readAll(pdf))->data);
+  EXPECT_EQ(count("tblInvoice_Items"), 3u + 2u);
+
+  // A document in neither syntax offers nothing to store.
+  r = start(read(kZugferd1, "|table=tblDocuments|askimport=ja"), {"BELVORA_ANSWER=yes"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, kLabel);
+  EXPECT_EQ(count("tblInvoice"), 2u);
 }
 
-TEST_F(StartEinlesen, FailuresEndWithTheirMessageAndStatus) {
+TEST_F(StartEinlesen, UnreadableFilesEndWithTheirMessageAndNoView) {
+  const std::string broken = kData + "/reader/broken/";
+  const std::string notes = dir / "notes.xml", foreign = dir / "foreign.xml";
+  belvora::test::writeAll(notes, "<notes xmlns='urn:example:notes'><n>1</n></notes>");
+  belvora::test::writeAll(foreign, "<CrossIndustryInvoice xmlns='urn:example:cii'/>");
+  belvora::test::writeAll(dir / "wirr.pdf", "%PDF-1.7\n\x01\x02 trailer <<>>");
+  const std::string parseError = "[belvora] XML-Error:\r\nDescription: ";
+  const std::pair<std::string, std::string> cases[] = {
+      {dir / "fehlt.xml", parseError},
+      {broken + "empty.xml", parseError},
+      {broken + "truncated.xml", parseError},
+      {broken + "not-xml.txt", parseError},
+      {broken + "no-invoice.pdf", "[belvora] The PDF file carries no invoice: "},
+      {broken + "truncated.pdf", "[belvora] The PDF file "},
+      {dir / "wirr.pdf", "[belvora] The PDF file cannot be read: "},
+      // XML that is no invoice, or an invoice root in another namespace.
+      {notes, "The file is not an invoice (root element notes"},
+      {foreign, "The file is not an invoice (root element CrossIndustryInvoice"},
+  };
+  for (const auto& [file, message] : cases) {
+    SCOPED_TRACE(file);
+    const auto r = start(read(file, "|table=tblDocuments|askimport=nein"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_THAT(r.err, HasSubstr(message));
+    EXPECT_EQ(r.out, "");
+    EXPECT_THAT(leftovers(), IsEmpty());
+  }
+  EXPECT_EQ(count("tblInvoice"), 0u);
+  EXPECT_EQ(count("tblDocuments"), 0u);
+
   auto r = start("action=einlesen|inputxml=" + (dir / "fehlt.xml") + "|connect=" + connect);
   EXPECT_EQ(r.status, 1);
   EXPECT_THAT(r.err, HasSubstr("XML-Fehler:\r\nBeschreibung: "));
   EXPECT_THAT(r.err, HasSubstr("[Note] XML-Datei kann nicht eingelesen werden\n"));
-  EXPECT_EQ(r.out, "");
   r = start("action=einlesen|inputxml=" + kExample5);
   EXPECT_EQ(r.status, 2);  // no connect: usage
   EXPECT_THAT(r.err, Not(HasSubstr("eingelesen")));
   EXPECT_EQ(start("action=einlesen|connect=" + connect).status, 2);
-
-  // XML that is no invoice, or an invoice root in another namespace.
-  const std::string notes = dir / "notes.xml", foreign = dir / "foreign.xml";
-  belvora::test::writeAll(notes, "<notes xmlns='urn:example:notes'><n>1</n></notes>");
-  belvora::test::writeAll(foreign, "<CrossIndustryInvoice xmlns='urn:example:cii'/>");
-  for (const auto& [file, root] :
-       {std::pair{notes, "notes"}, std::pair{foreign, "CrossIndustryInvoice"}}) {
-    r = start(read(file, "|table=tblDocuments|askimport=nein"));
-    EXPECT_EQ(r.status, 1);
-    EXPECT_THAT(r.err, HasSubstr(std::string("The file is not an invoice (root element ") + root));
-  }
-  EXPECT_EQ(count("tblInvoice"), 0u);
-  EXPECT_EQ(count("tblDocuments"), 0u);
 }
 
 TEST_F(StartEinlesen, FailedSavesEndNonZeroWithTheReasonAndStoreNothing) {
@@ -89,6 +178,7 @@ TEST_F(StartEinlesen, FailedSavesEndNonZeroWithTheReasonAndStoreNothing) {
   EXPECT_EQ(r.status, 1);
   EXPECT_THAT(r.err, HasSubstr("[Note] Rechnung nicht in der Datenbank gespeichert!\r\ntable "
                                "not found: tblInvoice_Items\n"));
+  EXPECT_THAT(r.out, HasSubstr("TOSL110")) << "the view was shown all the same";
   EXPECT_EQ(count("tblInvoice"), 0u);
   EXPECT_EQ(count("tblDocuments"), 0u);
 
@@ -132,17 +222,34 @@ TEST_F(StartEinlesen, TheSizeLimitIsASetting) {
   EXPECT_THAT(r.err, HasSubstr("is larger than the limit of 1 MB"));
 }
 
-TEST_F(StartEinlesen, UnwritableOutputFolderReportsEveryAttachment) {
+TEST_F(StartEinlesen, AttachmentsLostInAMissingOrReadOnlyFolderAreReported) {
   BELVORA_REQUIRE_CORPUS();
+  const std::string anlage = kCorpus + "/cii/ferd-zf24__EN16931_Elektron_Anlage_XML.xml";
+  fs::create_directory(dir / "anlagen");
+  auto r = start(read(anlage, "|outputfolder=" + dir / "anlagen"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, kLabel + "[Note] Open export folder?\n-> No\n");
+  EXPECT_FALSE(fs::is_empty(dir / "anlagen"));
+  // A missing folder is reported, and the read fails: the attachments are lost.
+  r = start(read(anlage, "|outputfolder=" + dir / "fehlt"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.out, HasSubstr(R"("InvoiceNumber":"181301674")"));  // still shown
+  EXPECT_THAT(r.err, HasSubstr("[Note] This output folder does not exist!\n[Note] These "
+                               "attachments were not saved in " +
+                               dir / "fehlt" + ":\r\n"));
+  EXPECT_FALSE(fs::exists(dir / "fehlt"));
+  // A document without attachments only gets the note; the read succeeds.
+  r = start(read(kCorpus + "/en16931/cii/CII_example1.xml", "|outputfolder=" + dir / "fehlt"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, kLabel + "[Note] This output folder does not exist!\n");
+
   // A read-only bind mount in a private namespace: refused even to root.
-  const std::string out = dir / "anlagen";
+  const std::string out = dir / "anlagen2";
   fs::create_directory(out);
-  const std::string parameters =
-      read(kCorpus + "/en16931/cii/CII_example2.xml", "|outputfolder=" + out);
-  RunResult r =
-      run({"/usr/bin/unshare", "-rm", "/bin/sh", "-c",
+  r = run({"/usr/bin/unshare", "-rm", "/bin/sh", "-c",
            "mount --bind \"$1\" \"$1\" && mount -o remount,bind,ro \"$1\" && exec \"$2\" \"$3\"",
-           "sh", out, BELVORA_START_EXE, parameters});
+           "sh", out, BELVORA_START_EXE,
+           read(kCorpus + "/en16931/cii/CII_example2.xml", "|outputfolder=" + out)});
   if (r.status == 127 || r.err.find("mount") != std::string::npos ||
       r.err.find("unshare") != std::string::npos)
     GTEST_SKIP() << "no private mount namespace here: " << r.err;
