@@ -181,14 +181,6 @@ TEST_F(StartEinlesen, FailedSavesEndNonZeroWithTheReasonAndStoreNothing) {
   EXPECT_THAT(r.out, HasSubstr("TOSL110")) << "the view was shown all the same";
   EXPECT_EQ(count("tblInvoice"), 0u);
   EXPECT_EQ(count("tblDocuments"), 0u);
-
-  // Asking: the header table missing, after the user said Yes.
-  belvora::db::open(connect)->execute("DROP TABLE tblInvoice");
-  r = start(parameters + "|language=GB", {"BELVORA_ANSWER=yes"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_THAT(r.err, HasSubstr("-> Yes\n[Note] Invoice not saved in database!\r\ntable not "
-                               "found: tblInvoice\n"));
-  EXPECT_EQ(count("tblDocuments"), 0u);
 }
 
 TEST_F(StartEinlesen, TheSizeLimitIsASetting) {
@@ -220,6 +212,21 @@ TEST_F(StartEinlesen, TheSizeLimitIsASetting) {
   r = start(read(huge), {limit + "1"});
   EXPECT_EQ(r.status, 1);
   EXPECT_THAT(r.err, HasSubstr("is larger than the limit of 1 MB"));
+  // By default 256 MB: a 300 MB invoice (mostly blanks) in a PDF of well
+  // under a megabyte is refused, and leaves nothing behind.
+  fs::remove(dir / "config/belvora/belvora.conf");
+  b.setEmbeddedFiles(b.leaf(
+      {{"factur-x.xml", b.compressedFileSpec(
+                            "factur-x.xml", belvora::test::deflateFilled(
+                                                ciiPart(true), ' ', 300 * kMB, ciiPart(false)))}}));
+  belvora::test::writeAll(pdf, b.bytes());
+  ASSERT_LT(fs::file_size(pdf), kMB);
+  r = start(read(pdf, "|table=tblDocuments"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, HasSubstr("The invoice in the PDF file is larger than the limit of 256 MB"));
+  EXPECT_EQ(r.out, "");
+  EXPECT_THAT(leftovers(), IsEmpty());
+  EXPECT_EQ(count("tblDocuments"), 0u);
 }
 
 TEST_F(StartEinlesen, AttachmentsLostInAMissingOrReadOnlyFolderAreReported) {
