@@ -241,88 +241,61 @@ TEST_P(StoreTest, AnyFailureWritesNothingShowsTheReasonAndFails) {
   edited.lvTable.rows[0].cells[1] = "Changed paper";
   edited.lvAbzuege.rows.resize(2);
   const std::string before = dump();
+  const ReaderSettings good = settings;
 
-  // Each case breaks one thing and returns how to mend it.
-  using Undo = std::function<void()>;
-  auto sql = [&](std::string doIt, std::string undoIt) {
-    return [&, doIt, undoIt](ViewModel&) -> Undo {
-      db->execute(doIt);
-      return [&, undoIt] { db->execute(undoIt); };
-    };
-  };
-  auto away = [&](const std::string& t) {
-    return sql("ALTER TABLE " + t + " RENAME TO " + t + "_weg",
-               "ALTER TABLE " + t + "_weg RENAME TO " + t);
-  };
-  auto set = [&](std::string ReaderSettings::*field, std::string value) {
-    return [&, field, value](ViewModel&) -> Undo {
-      return [&, field, old = std::exchange(settings.*field, value)] { settings.*field = old; };
-    };
-  };
-  auto edit = [](std::function<void(ViewModel&)> change) {
-    return [change](ViewModel& v) -> Undo {
-      change(v);
-      return [] {};
-    };
-  };
-  // Another connection holding a write lock until it rolls back.
-  auto other = belvora::db::open(connect);
-  auto locked = [&](ViewModel&) -> Undo {
-    other->begin();
-    other->execute(sqlite() ? "INSERT INTO tblDocuments (DocType) VALUES ('X')"
-                            : "LOCK TABLE tblInvoice IN ACCESS EXCLUSIVE MODE");
-    return [&] { other->rollback(); };
-  };
-  // The writes go in, the commit fails: SQLite with a reader in the middle
-  // of its rows, PostgreSQL with a deferred trigger.
-  std::unique_ptr<belvora::db::Cursor> reading;
-  auto commitFails = [&](ViewModel& v) -> Undo {
-    if (!sqlite())
-      return sql(
-          "CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN RAISE "
-          "EXCEPTION 'refused at commit'; END$$; CREATE CONSTRAINT TRIGGER refuse AFTER "
-          "INSERT ON tblDocuments DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE "
-          "FUNCTION refuse()",
-          "DROP FUNCTION refuse() CASCADE")(v);
-    reading = other->query("SELECT * FROM tblInvoice_Items");
-    EXPECT_TRUE(reading->next());
-    return [&] { reading.reset(); };
-  };
+  // Each case breaks one thing: the view or the settings (undone after the
+  // save), or the database through another connection (SQL to break and
+  // to mend it).
   struct Failure {
     const char* name;
-    std::function<Undo(ViewModel&)> apply;
-    std::string reason;
-    bool waits = false;  // for a lock: a few seconds, not forever
+    std::string reason, breakSql, mendSql;
+    std::function<void(ViewModel&)> change = [](ViewModel&) {};
+    bool locks = false;  // breaks in a transaction; the save waits a few seconds, not forever
   };
+  auto away = [](const std::string& t) {
+    return Failure{"", "table not found: " + t, "ALTER TABLE " + t + " RENAME TO " + t + "_weg",
+                   "ALTER TABLE " + t + "_weg RENAME TO " + t};
+  };
+  auto with = [](Failure f, const char* name) { return f.name = name, f; };
   const std::string gone = dir / "weg.xml";
   const Failure cases[] = {
-      {"header table missing", away("tblInvoice"), "table not found: tblInvoice"},
-      {"line table missing", away("tblInvoice_Items"), "table not found: tblInvoice_Items"},
-      {"allowance table missing", away("tblInvoice_Deduction"),
-       "table not found: tblInvoice_Deduction"},
-      {"documents table missing", set(&ReaderSettings::documentsTable, "tblNichtDa"),
-       "table not found: tblNichtDa"},
-      {"documents table name holds SQL",
-       set(&ReaderSettings::documentsTable, "tblDocuments; DROP TABLE tblInvoice"),
-       "tblDocuments; DROP TABLE tblInvoice"},
-      {"invoice file gone", set(&ReaderSettings::invoiceFile, gone), "cannot open '" + gone + "'"},
-      {"header amount no number",
-       edit([](ViewModel& v) { v.txtSonstige[reader::PaymentDue] = "zwölf"; }),
-       "tblInvoice: column PaymentDue: 'zwölf' is not a number"},
-      {"line amount no number", edit([](ViewModel& v) { v.lvTable.rows[1].cells[4] = "12 Euro"; }),
-       "tblInvoice_Items: column Net: '12 Euro' is not a number"},
-      {"line quantity no number", edit([](ViewModel& v) { v.lvTable.rows[1].cells[3] = "zwei"; }),
-       "tblInvoice_Items: column Quantity: 'zwei' is not a number"},
-      {"third line refused by the database",
-       sqlite() ? sql("CREATE TRIGGER reject_third BEFORE INSERT ON tblInvoice_Items WHEN NEW.Pos "
-                      "= 3 BEGIN SELECT RAISE(ABORT, 'third line rejected'); END",
-                      "DROP TRIGGER reject_third")
-                : sql("ALTER TABLE tblInvoice_Items ADD CONSTRAINT reject_third CHECK (Pos <> 3) "
-                      "NOT VALID",
-                      "ALTER TABLE tblInvoice_Items DROP CONSTRAINT reject_third"),
-       sqlite() ? "third line rejected" : "reject_third"},
-      {"locked by another writer", locked, sqlite() ? "database is locked" : "lock timeout", true},
-      {"commit refused", commitFails, sqlite() ? "database is locked" : "refused at commit"},
+      with(away("tblInvoice"), "header table missing"),
+      with(away("tblInvoice_Items"), "line table missing"),
+      with(away("tblInvoice_Deduction"), "allowance table missing"),
+      {"documents table missing", "table not found: tblNichtDa", "", "",
+       [&](ViewModel&) { settings.documentsTable = "tblNichtDa"; }},
+      {"documents table name holds SQL", "tblDocuments; DROP TABLE tblInvoice", "", "",
+       [&](ViewModel&) { settings.documentsTable = "tblDocuments; DROP TABLE tblInvoice"; }},
+      {"invoice file gone", "cannot open '" + gone + "'", "", "",
+       [&](ViewModel&) { settings.invoiceFile = gone; }},
+      {"header amount no number", "tblInvoice: column PaymentDue: 'zwölf' is not a number", "", "",
+       [](ViewModel& v) { v.txtSonstige[reader::PaymentDue] = "zwölf"; }},
+      {"line amount no number", "tblInvoice_Items: column Net: '12 Euro' is not a number", "", "",
+       [](ViewModel& v) { v.lvTable.rows[1].cells[4] = "12 Euro"; }},
+      {"line quantity no number", "tblInvoice_Items: column Quantity: 'zwei' is not a number", "",
+       "", [](ViewModel& v) { v.lvTable.rows[1].cells[3] = "zwei"; }},
+      sqlite() ? Failure{"third line refused by the database", "third line rejected",
+                         "CREATE TRIGGER reject_third BEFORE INSERT ON tblInvoice_Items WHEN "
+                         "NEW.Pos = 3 BEGIN SELECT RAISE(ABORT, 'third line rejected'); END",
+                         "DROP TRIGGER reject_third"}
+               : Failure{"third line refused by the database", "reject_third",
+                         "ALTER TABLE tblInvoice_Items ADD CONSTRAINT reject_third CHECK (Pos <> "
+                         "3) NOT VALID",
+                         "ALTER TABLE tblInvoice_Items DROP CONSTRAINT reject_third"},
+      {"locked by another writer", sqlite() ? "database is locked" : "lock timeout",
+       sqlite() ? "INSERT INTO tblDocuments (DocType) VALUES ('X')"
+                : "LOCK TABLE tblInvoice IN ACCESS EXCLUSIVE MODE",
+       "", [](ViewModel&) {}, true},
+      // The writes go in, the commit fails: SQLite with a reader inside its
+      // transaction, PostgreSQL with a deferred trigger.
+      sqlite() ? Failure{"commit refused", "database is locked",
+                         "BEGIN; SELECT * FROM tblInvoice_Items", "ROLLBACK"}
+               : Failure{"commit refused", "refused at commit",
+                         "CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN "
+                         "RAISE EXCEPTION 'refused at commit'; END$$; CREATE CONSTRAINT TRIGGER "
+                         "refuse AFTER INSERT ON tblDocuments DEFERRABLE INITIALLY DEFERRED FOR "
+                         "EACH ROW EXECUTE FUNCTION refuse()",
+                         "DROP FUNCTION refuse() CASCADE"},
   };
   for (const Failure& failure : cases) {
     for (const bool ask : {false, true}) {
@@ -330,13 +303,17 @@ TEST_P(StoreTest, AnyFailureWritesNothingShowsTheReasonAndFails) {
       ui->calls.clear();
       settings.ask = ask;
       ViewModel view = edited;
-      const Undo undo = failure.apply(view);
+      failure.change(view);
+      if (failure.locks) db->begin();
+      if (!failure.breakSql.empty()) db->execute(failure.breakSql);
       const auto start = std::chrono::steady_clock::now();
       EXPECT_EQ(SaveInvoice(view, settings), SaveResult::Failed);
       const std::chrono::duration<double> waited = std::chrono::steady_clock::now() - start;
-      undo();
+      if (failure.locks) db->rollback();
+      if (!failure.mendSql.empty()) db->execute(failure.mendSql);
+      settings = good;
       EXPECT_LT(waited.count(), 9.0);
-      if (failure.waits) {
+      if (failure.locks) {
         EXPECT_GE(waited.count(), 4.0);
       }
       // The question, then the reason; "saved" is never said.
@@ -346,7 +323,6 @@ TEST_P(StoreTest, AnyFailureWritesNothingShowsTheReasonAndFails) {
     }
   }
   ui->calls.clear();
-  settings.ask = false;
   EXPECT_EQ(SaveInvoice(edited, settings), SaveResult::Saved);
   EXPECT_TRUE(ui->calls.empty());
   EXPECT_EQ(text(rowsOf(*db, "SELECT SellerName FROM tblInvoice")[0][0]), "Changed");
