@@ -191,11 +191,12 @@ TEST_P(StoreTest, AskFlagAsksAndReportsInTheViewersLanguage) {
 }
 
 TEST_P(StoreTest, NumbersAreReadBackWithTheSeparatorsTheyWereWrittenWith) {
-  // "DE" German separators; every other language English ones.
+  // "DE" German separators; every other language English ones. Each saved
+  // twice under a number that is a bound value, never SQL.
   for (const std::string language : {"DE", "GB", "FR"}) {
     SCOPED_TRACE(language);
     const bool de = language == "DE";
-    const std::string number = "RE-" + language;
+    const std::string number = "RE'" + language + "'; DELETE FROM tblInvoice; --";
     ViewModel v = handMade(number);
     v.txtSonstige[reader::SumOfNet] = de ? "1.234,50" : "1,234.50";
     v.txtSonstige[reader::TaxBasisTotal] = de ? "1234,50 " : "1234.50 ";  // plain form
@@ -214,21 +215,10 @@ TEST_P(StoreTest, NumbersAreReadBackWithTheSeparatorsTheyWereWrittenWith) {
     addRow(v.lvAbzuege, {"Rabatt", "95", "10.5", "12.60", ""});
     settings.language = language;
     ASSERT_EQ(SaveInvoice(v, settings), SaveResult::Saved);
+    ASSERT_EQ(SaveInvoice(v, settings), SaveResult::Saved);
     EXPECT_EQ(stored(number), golden("handmade-saved.txt"));
   }
-}
-
-TEST_P(StoreTest, InvoiceNumberIsABoundValue) {
-  const std::string number = "RE'4711'; DELETE FROM tblInvoice; --";
-  ViewModel v = handMade(number);
-  v.lvTable.addRow("1").cells[3] = "1";
-  ASSERT_EQ(SaveInvoice(handMade("ANDERE-1"), settings), SaveResult::Saved);
-  ASSERT_EQ(SaveInvoice(v, settings), SaveResult::Saved);
-  ASSERT_EQ(SaveInvoice(v, settings), SaveResult::Saved);
-  EXPECT_EQ(belvora::test::tableOf(*db, "SELECT InvoiceNumber FROM tblInvoice ORDER BY 1"),
-            "invoicenumber=ANDERE-1\ninvoicenumber=" + number + "\n");
-  EXPECT_EQ(count("tblInvoice_Items"), 1u);
-  EXPECT_EQ(rowsOf(*db, "SELECT ID FROM tblDocuments WHERE Number = ?", {number}).size(), 2u);
+  EXPECT_EQ(count("tblInvoice"), 3u);
 }
 
 TEST_P(StoreTest, AnyFailureWritesNothingShowsTheReasonAndFails) {
