@@ -5,15 +5,23 @@
 // what ends up in the database; input built to hurt (the size limit as a
 // setting, unusable output folders, files that are no invoice). Every
 // failure ends with its message and status 1.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <fstream>
 #include <regex>
 
-#include "StartChild.h"
+#include "ReaderTestSupport.h"
 #include "platform/pdf/EmbeddedFiles.h"
+#include "support/Process.h"
+#include "support/SharedArtefacts.h"
+#include "unit/pdf/PdfTestSupport.h"
 
-using belvora::test::ciiPart;
-using belvora::test::kMB;
 using belvora::test::RunResult;
+using belvora::test::TempDir;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
@@ -27,9 +35,58 @@ const std::string kExample5 = kCorpus + "/en16931/cii/CII_example5.xml";
 const std::string kHybrid = kCorpus + "/pdf/ferd-zf23__XRECHNUNG_Einfach.pdf";
 const std::string kZugferd1 = kCorpus + "/pdf/ferd-zf10__ZUGFeRD_1p0_BASIC_Einfach.pdf";
 const std::string kLabel = "Ihre XRechnung wird eingelesen.\n";
+constexpr std::size_t kMB = std::size_t{1} << 20;
 
-class StartEinlesen : public belvora::test::StartChild {
+// CII_example5 cut before its document part, so that filler can go between.
+std::string ciiPart(bool head) {
+  const std::string cii = belvora::test::readAll(kExample5);
+  const auto cut = cii.find("<rsm:ExchangedDocument>");
+  return head ? cii.substr(0, cut) : cii.substr(cut);
+}
+
+class StartEinlesen : public ::testing::Test {
  protected:
+  // Start (or a wrapper around it) in a child with bounded address space,
+  // so that a fault fails the test instead of exhausting the machine.
+  RunResult run(std::vector<std::string> argv, const std::vector<std::string>& extraEnv = {}) {
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    // Sanitizers reserve terabytes of address space: no limit there.
+    argv.insert(argv.begin(), {"/usr/bin/prlimit", "--as=" + std::to_string(2048 * kMB), "--"});
+#endif
+    belvora::test::Run r{argv,
+                         {"BELVORA_UI=console", "BELVORA_VIEW=json", "BELVORA_ANSWER=no",
+                          "USER=buchhaltung", "TMPDIR=" + dir.path().string(), "PATH=/usr/bin:/bin",
+                          "XDG_CONFIG_HOME=" + (dir / "config")},
+                         true};
+    r.env.insert(r.env.end(), extraEnv.begin(), extraEnv.end());
+    return belvora::test::RunProcess(r);
+  }
+  RunResult start(const std::string& parameters, const std::vector<std::string>& extraEnv = {}) {
+    return run({BELVORA_START_EXE, parameters}, extraEnv);
+  }
+  std::string read(const std::string& input, const std::string& more = "") {
+    return "action=einlesen|language=GB|connect=" + connect + "|inputxml=" + input + more;
+  }
+  // What the reads left in the private work folder (none: nothing).
+  std::vector<std::string> leftovers() const {
+    std::vector<std::string> names;
+    std::error_code none;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(
+             dir.path() / ("belvora-" + std::to_string(::getuid())), none))
+      names.push_back(e.path().string());
+    return names;
+  }
+  std::size_t count(const std::string& table) {
+    return belvora::test::rowsOf(*belvora::db::open(connect), "SELECT * FROM " + table).size();
+  }
+  // The largest resident set of the children so far, in KB (CTest runs
+  // each test in a process of its own).
+  static long peakKB() {
+    rusage usage{};
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    return usage.ru_maxrss;
+  }
+
   // The file the JSON view names: the input, or the work file of a PDF,
   // which must be zFile.xml in a folder of its own and gone with the read.
   std::string shownFile(const RunResult& r, const std::string& input) {
@@ -43,6 +100,9 @@ class StartEinlesen : public belvora::test::StartChild {
     EXPECT_THAT(leftovers(), IsEmpty());
     return m[1];
   }
+
+  TempDir dir;
+  std::string connect = belvora::test::makeDatabase(belvora::test::Backend::Sqlite, dir);
 };
 
 TEST_F(StartEinlesen, ShowsTheViewOfEveryKindOfInput) {
@@ -265,6 +325,39 @@ TEST_F(StartEinlesen, AttachmentsLostInAMissingOrReadOnlyFolderAreReported) {
   EXPECT_THAT(r.err, HasSubstr("Reference to Doc1.url: Read-only file system"));
   EXPECT_THAT(r.err, Not(HasSubstr("Open export folder?")));
   EXPECT_TRUE(fs::is_empty(out));
+}
+
+TEST_F(StartEinlesen, PdfOfBombsStaysSmallInMemoryAndItsInvoiceIsRead) {
+  BELVORA_REQUIRE_CORPUS();
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "sanitizers inflate the memory this test measures";
+#endif
+  // 20 MB of embedded files that inflate to about 20 GB, one of them under
+  // a preferred name, and after them a small invoice.
+  const std::string bomb = belvora::test::deflateFilled("", '\0', 1000 * kMB);
+  belvora::test::PdfBuilder b;
+  std::vector<std::pair<std::string, QPDFObjectHandle>> files;
+  files.push_back({"factur-x.xml", b.compressedFileSpec("factur-x.xml", bomb)});
+  for (int i = 0; files.size() * bomb.size() < 20 * kMB; ++i) {
+    const std::string name = "anlage-" + std::to_string(i) + ".bin";
+    files.push_back({name, b.compressedFileSpec(name, bomb)});
+  }
+  files.push_back(
+      {"zz-rechnung.xml", b.fileSpec("zz-rechnung.xml", ciiPart(true) + ciiPart(false))});
+  b.setEmbeddedFiles(b.leaf(files));
+  const std::string pdf = dir / "bombs.pdf";
+  belvora::test::writeAll(pdf, b.bytes());
+  ASSERT_GE(fs::file_size(pdf), 20 * kMB);
+
+  const auto begin = std::chrono::steady_clock::now();
+  const auto r = start(read(pdf));
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - begin;
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_THAT(r.out, ::testing::HasSubstr(R"("InvoiceNumber":"TOSL110")"));
+  EXPECT_LT(peakKB(), 300 * 1024) << "peak memory " << peakKB() / 1024 << " MB";
+  std::cout << "[ MEASURED ] bomb PDF of " << fs::file_size(pdf) / kMB << " MB: peak memory "
+            << peakKB() / 1024 << " MB, " << took.count() << " s\n";
+  EXPECT_THAT(leftovers(), ::testing::IsEmpty());
 }
 
 }  // namespace
