@@ -20,8 +20,12 @@
 #include "support/SharedArtefacts.h"
 #include "unit/pdf/PdfTestSupport.h"
 
+using belvora::test::readAll;
+using belvora::test::rowsOf;
 using belvora::test::RunResult;
+using belvora::test::tableOf;
 using belvora::test::TempDir;
+using belvora::test::writeAll;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
@@ -39,7 +43,7 @@ constexpr std::size_t kMB = std::size_t{1} << 20;
 
 // CII_example5 cut before its document part, so that filler can go between.
 std::string ciiPart(bool head) {
-  const std::string cii = belvora::test::readAll(kExample5);
+  const std::string cii = readAll(kExample5);
   const auto cut = cii.find("<rsm:ExchangedDocument>");
   return head ? cii.substr(0, cut) : cii.substr(cut);
 }
@@ -77,7 +81,7 @@ class StartEinlesen : public ::testing::Test {
     return names;
   }
   std::size_t count(const std::string& table) {
-    return belvora::test::rowsOf(*belvora::db::open(connect), "SELECT * FROM " + table).size();
+    return rowsOf(*belvora::db::open(connect), "SELECT * FROM " + table).size();
   }
   // The largest resident set of the children so far, in KB (CTest runs
   // each test in a process of its own).
@@ -138,7 +142,7 @@ TEST_F(StartEinlesen, ShowsTheViewOfEveryKindOfInput) {
       r.out = std::regex_replace(r.out.replace(9, file.size(), "<file>"),
                                  std::regex(R"(,(?=["\[]))"), ",\n");
     }
-    EXPECT_EQ(r.out, belvora::test::readAll(kData + "/reader/view/" + c.expected));
+    EXPECT_EQ(r.out, readAll(kData + "/reader/view/" + c.expected));
   }
 }
 
@@ -165,18 +169,15 @@ TEST_F(StartEinlesen, StoresTheInvoiceItShowsAfterAskingOrNot) {
   EXPECT_THAT(r.err, HasSubstr("[Note] Invoice and File: " + shownFile(r, pdf) + " saved.\r\n"));
   EXPECT_THAT(r.out, HasSubstr(R"("SumOfNet":"473.00")"));
   auto db = belvora::db::open(connect);
-  EXPECT_EQ(
-      belvora::test::tableOf(*db,
-                             "SELECT SumOfNet, CreateUser, FileName, FileType FROM tblInvoice "
-                             "JOIN tblDocuments ON Number = InvoiceNumber WHERE DocType = "
-                             "'IN' AND FileName = 'zFile.xml'"),
-      "sumofnet=473 createuser=buchhaltung filename=zFile.xml filetype=xml\n");
+  EXPECT_EQ(tableOf(*db,
+                    "SELECT SumOfNet, CreateUser, FileName, FileType FROM tblInvoice "
+                    "JOIN tblDocuments ON Number = InvoiceNumber WHERE DocType = "
+                    "'IN' AND FileName = 'zFile.xml'"),
+            "sumofnet=473 createuser=buchhaltung filename=zFile.xml filetype=xml\n");
   const auto blob =
-      belvora::test::rowsOf(
-          *db, "SELECT BinaryFile FROM tblDocuments WHERE FileName = 'zFile.xml'")[0][0]
-          .blob();
+      rowsOf(*db, "SELECT BinaryFile FROM tblDocuments WHERE FileName = 'zFile.xml'")[0][0].blob();
   EXPECT_EQ(std::string(blob.begin(), blob.end()),
-            belvora::pdf::findInvoiceXml(belvora::test::readAll(pdf))->data);
+            belvora::pdf::findInvoiceXml(readAll(pdf))->data);
   EXPECT_EQ(count("tblInvoice_Items"), 3u + 2u);
 
   // A document in neither syntax offers nothing to store.
@@ -189,9 +190,9 @@ TEST_F(StartEinlesen, StoresTheInvoiceItShowsAfterAskingOrNot) {
 TEST_F(StartEinlesen, UnreadableFilesEndWithTheirMessageAndNoView) {
   const std::string broken = kData + "/reader/broken/";
   const std::string notes = dir / "notes.xml", foreign = dir / "foreign.xml";
-  belvora::test::writeAll(notes, "<notes xmlns='urn:example:notes'><n>1</n></notes>");
-  belvora::test::writeAll(foreign, "<CrossIndustryInvoice xmlns='urn:example:cii'/>");
-  belvora::test::writeAll(dir / "wirr.pdf", "%PDF-1.7\n\x01\x02 trailer <<>>");
+  writeAll(notes, "<notes xmlns='urn:example:notes'><n>1</n></notes>");
+  writeAll(foreign, "<CrossIndustryInvoice xmlns='urn:example:cii'/>");
+  writeAll(dir / "wirr.pdf", "%PDF-1.7\n\x01\x02 trailer <<>>");
   const std::string parseError = "[belvora] XML-Error:\r\nDescription: ";
   const std::pair<std::string, std::string> cases[] = {
       {dir / "fehlt.xml", parseError},
@@ -247,8 +248,8 @@ TEST_F(StartEinlesen, TheSizeLimitIsASetting) {
   const std::string big = belvora::test::deflateFilled(ciiPart(true), ' ', 3 * kMB, ciiPart(false));
   b.setEmbeddedFiles(b.leaf({{"factur-x.xml", b.compressedFileSpec("factur-x.xml", big)}}));
   const std::string pdf = dir / "drei.pdf", huge = dir / "huge.xml";
-  belvora::test::writeAll(pdf, b.bytes());
-  belvora::test::writeAll(huge, ciiPart(true) + std::string(2 * kMB, ' ') + ciiPart(false));
+  writeAll(pdf, b.bytes());
+  writeAll(huge, ciiPart(true) + std::string(2 * kMB, ' ') + ciiPart(false));
   const std::string limit = "BELVORA_READER_MAXSIZE_MB=";
 
   RunResult r = start(read(pdf), {limit + "2"});
@@ -277,7 +278,7 @@ TEST_F(StartEinlesen, TheSizeLimitIsASetting) {
       {{"factur-x.xml", b.compressedFileSpec(
                             "factur-x.xml", belvora::test::deflateFilled(
                                                 ciiPart(true), ' ', 300 * kMB, ciiPart(false)))}}));
-  belvora::test::writeAll(pdf, b.bytes());
+  writeAll(pdf, b.bytes());
   ASSERT_LT(fs::file_size(pdf), kMB);
   r = start(read(pdf, "|table=tblDocuments"));
   EXPECT_EQ(r.status, 1);
@@ -346,7 +347,7 @@ TEST_F(StartEinlesen, PdfOfBombsStaysSmallInMemoryAndItsInvoiceIsRead) {
       {"zz-rechnung.xml", b.fileSpec("zz-rechnung.xml", ciiPart(true) + ciiPart(false))});
   b.setEmbeddedFiles(b.leaf(files));
   const std::string pdf = dir / "bombs.pdf";
-  belvora::test::writeAll(pdf, b.bytes());
+  writeAll(pdf, b.bytes());
   ASSERT_GE(fs::file_size(pdf), 20 * kMB);
 
   const auto begin = std::chrono::steady_clock::now();

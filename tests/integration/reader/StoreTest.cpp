@@ -262,6 +262,9 @@ TEST_P(StoreTest, AnyFailureWritesNothingShowsTheReasonAndFails) {
        [](ViewModel& v) { v.txtSonstige[reader::PaymentDue] = "zwölf"; }},
       {"line amount no number", "tblInvoice_Items: column Net: '12 Euro' is not a number", "", "",
        [](ViewModel& v) { v.lvTable.rows[1].cells[4] = "12 Euro"; }},
+      // The last rows written: a commit before them would keep the rest.
+      {"allowance amount no number", "tblInvoice_Deduction: column Amount: 'zwölf' is not a number",
+       "", "", [](ViewModel& v) { v.lvAbzuege.rows[1].cells[3] = "zwölf"; }},
       {"line quantity no number", "tblInvoice_Items: column Quantity: 'zwei' is not a number", "",
        "", [](ViewModel& v) { v.lvTable.rows[1].cells[3] = "zwei"; }},
       sqlite() ? Failure{"third line refused by the database", "third line rejected",
