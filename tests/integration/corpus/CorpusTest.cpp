@@ -1,26 +1,21 @@
 // Reads every invoice of the corpus with ReadXML and compares the essential
 // view fields with values a second, independent extraction takes from the
-// document: plain libxml2 XPath over the file (for PDFs over the XML that
+// document: plain libxml2 XPath over local names (for PDFs over the XML that
 // the qpdf tool finds in the uncompressed PDF).
 
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
-#include <libxml/xpathInternals.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <optional>
-#include <sstream>
-#include <string>
-#include <vector>
+#include <regex>
 
 #include "reader/ReadXML.h"
 #include "reader/ViewNumbers.h"
 #include "support/FakeInteraction.h"
+#include "support/Process.h"
 #include "support/SharedArtefacts.h"
 #include "support/TempDir.h"
 
@@ -29,36 +24,35 @@ using namespace belvora;
 
 namespace {
 
-struct Expected {
-  int syntax = 0;
-  std::string number;
-  std::string date;  // dd.mm.yyyy
-  std::string seller;
-  std::string buyer;
-  double due = 0;
-  double lineTotal = 0;
-  double taxBasis = 0;
-  std::size_t lines = 0;
-  std::size_t files = 0;
-  std::size_t notLinked = 0;  // addresses other than http and https: reported, not written
+// The view's essential fields and where CII and UBL keep them, element
+// names written plainly. Amounts are compared as numbers, the date as
+// dd.mm.yyyy.
+const struct {
+  const char* field;
+  const char* cii;
+  const char* ubl;
+} kFields[] = {
+    {"InvoiceNumber", "/*/ExchangedDocument/ID", "/*/ID"},
+    {"InvoiceDate", "/*/ExchangedDocument/IssueDateTime/DateTimeString", "/*/IssueDate"},
+    {"SellerName", "(//ApplicableHeaderTradeAgreement)[1]/SellerTradeParty/Name",
+     "/*/AccountingSupplierParty/Party/PartyLegalEntity/RegistrationName"},
+    {"BuyerName", "(//ApplicableHeaderTradeAgreement)[1]/BuyerTradeParty/Name",
+     "/*/AccountingCustomerParty/Party/PartyLegalEntity/RegistrationName"},
+    {"PaymentDue", "(//SpecifiedTradeSettlementHeaderMonetarySummation)[1]/DuePayableAmount",
+     "/*/LegalMonetaryTotal/PayableAmount"},
+    {"SumOfNet", "(//SpecifiedTradeSettlementHeaderMonetarySummation)[1]/LineTotalAmount",
+     "/*/LegalMonetaryTotal/LineExtensionAmount"},
+    {"TaxBasisTotal", "(//SpecifiedTradeSettlementHeaderMonetarySummation)[1]/TaxBasisTotalAmount",
+     "/*/LegalMonetaryTotal/TaxExclusiveAmount"},
 };
 
-// XPath predicates on an address: a web address (http or https in any
-// letter case), or any other non-empty one.
-std::string web(const std::string& address) {
-  const std::string lower = "translate(normalize-space(" + address + "),'HTPS','htps')";
-  return "[starts-with(" + lower + ",'http://') or starts-with(" + lower + ",'https://')]";
-}
-std::string notWeb(const std::string& address) {
-  const std::string predicate = web(address);
-  return "[normalize-space(" + address + ")!=''][not(" + predicate.substr(1, predicate.size() - 2) +
-         ")]";
+// Element names (capitalised) as local-name() tests: independent of the
+// reader's namespace handling.
+std::string ln(const std::string& path) {
+  return std::regex_replace(path, std::regex("([A-Z][A-Za-z]*)"), "*[local-name()='$1']");
 }
 
-using test::readAll;
-
-// Minimal XPath over a document, namespace-agnostic (local-name() paths), so
-// it shares nothing with the reader's prefixed expressions.
+// XPath over a document; every result as a string, white space trimmed.
 class Plain {
  public:
   explicit Plain(const std::string& xml)
@@ -70,132 +64,40 @@ class Plain {
     if (ctx_) xmlXPathFreeContext(ctx_);
     if (doc_) xmlFreeDoc(doc_);
   }
-  bool ok() const { return ctx_ != nullptr; }
-
-  // String value of the first node, surrounding white space removed.
   std::string str(const std::string& expr) {
+    if (!ctx_) return {};
     xmlXPathObjectPtr obj = xmlXPathEvalExpression(BAD_CAST("string(" + expr + ")").c_str(), ctx_);
     std::string out = obj && obj->stringval ? reinterpret_cast<const char*>(obj->stringval) : "";
     xmlXPathFreeObject(obj);
     const auto first = out.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    return out.substr(first, out.find_last_not_of(" \t\r\n") - first + 1);
+    return first == std::string::npos
+               ? ""
+               : out.substr(first, out.find_last_not_of(" \t\r\n") - first + 1);
   }
-  double num(const std::string& expr) {
-    const std::string text = str(expr);
-    return text.empty() ? 0 : std::strtod(text.c_str(), nullptr);
-  }
-  std::size_t count(const std::string& expr) {
-    xmlXPathObjectPtr obj = xmlXPathEvalExpression(BAD_CAST("count(" + expr + ")").c_str(), ctx_);
-    const double n = obj ? obj->floatval : 0;
-    xmlXPathFreeObject(obj);
-    return static_cast<std::size_t>(n);
-  }
-  std::string rootName() { return str("local-name(/*)"); }
-  std::string rootNs() { return str("namespace-uri(/*)"); }
+  std::size_t count(const std::string& expr) { return std::stoul(str("count(" + expr + ")")); }
 
  private:
   xmlDocPtr doc_;
   xmlXPathContextPtr ctx_;
 };
 
-std::string E(const std::string& name) { return "*[local-name()='" + name + "']"; }
-
-// The first element of that name anywhere. Here and in path() the text is
-// appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on a
-// literal plus a temporary string.
-std::string first(const std::string& name) {
-  std::string expr = "(//";
-  expr += E(name);
-  expr += ")[1]";
-  return expr;
-}
-
-std::string path(std::initializer_list<std::string> names) {
-  std::string p;
-  for (const auto& n : names) {
-    p += '/';
-    p += E(n);
-  }
-  return p;
-}
-
-std::string dotted(const std::string& ymd) {
-  std::string digits;
-  for (char c : ymd)
-    if (c != '-') digits += c;
-  if (digits.size() < 8) return "";
-  return digits.substr(6, 2) + "." + digits.substr(4, 2) + "." + digits.substr(0, 4);
-}
-
-Expected expectationsFor(const std::string& xml) {
-  Plain p(xml);
-  Expected e;
-  if (!p.ok()) return e;
-  const std::string root = p.rootName();
-  const std::string ns = p.rootNs();
-  if (root == "CrossIndustryInvoice" &&
-      ns == "urn:un:unece:uncefact:data:standard:CrossIndustryInvoice:100") {
-    e.syntax = 1;
-    const std::string doc = path({"CrossIndustryInvoice", "ExchangedDocument"});
-    e.number = p.str(doc + "/" + E("ID"));
-    e.date = dotted(p.str(doc + "/" + E("IssueDateTime") + "/" + E("DateTimeString")));
-    const std::string agreement = first("ApplicableHeaderTradeAgreement");
-    e.seller = p.str(agreement + "/" + E("SellerTradeParty") + "/" + E("Name"));
-    e.buyer = p.str(agreement + "/" + E("BuyerTradeParty") + "/" + E("Name"));
-    const std::string sum = first("SpecifiedTradeSettlementHeaderMonetarySummation");
-    e.due = p.num(sum + "/" + E("DuePayableAmount"));
-    e.lineTotal = p.num(sum + "/" + E("LineTotalAmount"));
-    e.taxBasis = p.num(sum + "/" + E("TaxBasisTotalAmount"));
-    e.lines = p.count("//" + E("IncludedSupplyChainTradeLineItem") + "[*]");
-    const std::string ref = "//" + E("AdditionalReferencedDocument");
-    // A file for each embedded content, a shortcut for each web address.
-    e.files = p.count(ref + "[normalize-space(" + E("AttachmentBinaryObject") + ")!='']") +
-              p.count(ref + web(E("URIID")));
-    e.notLinked = p.count(ref + notWeb(E("URIID")));
-  } else if ((root == "Invoice" || root == "CreditNote") &&
-             ns.rfind("urn:oasis:names:specification:ubl:schema:xsd:", 0) == 0) {
-    e.syntax = root == "Invoice" ? 3 : 2;
-    e.number = p.str("/*/" + E("ID"));
-    e.date = dotted(p.str("/*/" + E("IssueDate")));
-    auto party = [&](const char* which) {
-      return p.str("/*/" + E(which) + "/" + E("Party") + "/" + E("PartyLegalEntity") + "/" +
-                   E("RegistrationName"));
-    };
-    e.seller = party("AccountingSupplierParty");
-    e.buyer = party("AccountingCustomerParty");
-    const std::string total = "/*/" + E("LegalMonetaryTotal");
-    e.due = p.num(total + "/" + E("PayableAmount"));
-    e.lineTotal = p.num(total + "/" + E("LineExtensionAmount"));
-    e.taxBasis = p.num(total + "/" + E("TaxExclusiveAmount"));
-    e.lines = p.count("/*/" + E("InvoiceLine") + "[*] | /*/" + E("CreditNoteLine") + "[*]");
-    const std::string ref = "//" + E("AdditionalDocumentReference");
-    const std::string content = E("Attachment") + "/" + E("EmbeddedDocumentBinaryObject");
-    const std::string uri = E("Attachment") + "/" + E("ExternalReference") + "/" + E("URI");
-    e.files = p.count(ref + "[normalize-space(" + content + ")!='']") + p.count(ref + web(uri));
-    e.notLinked = p.count(ref + notWeb(uri));
-  }
-  return e;
-}
-
 // The invoice XML inside a PDF, found by the qpdf tool: the PDF is rewritten
 // with every stream uncompressed, then the CII or UBL document is cut out.
 std::string xmlOfPdf(const fs::path& pdf, const fs::path& work) {
   const fs::path plain = work / "plain.pdf";
-  const std::string cmd = "qpdf --qdf --object-streams=disable --decode-level=all '" +
-                          pdf.string() + "' '" + plain.string() + "' >/dev/null 2>&1";
-  [[maybe_unused]] int rc = std::system(cmd.c_str());
-  const std::string bytes = readAll(plain);
-  const std::pair<const char*, const char*> roots[] = {
-      {"<rsm:CrossIndustryInvoice", "</rsm:CrossIndustryInvoice>"},
-      {"<rsm:CrossIndustryDocument", "</rsm:CrossIndustryDocument>"},
-      {"<Invoice", "</Invoice>"}};
-  for (const auto& [open, close] : roots) {
+  test::Run qpdf;
+  qpdf.argv = {"qpdf",       "--qdf",       "--object-streams=disable", "--decode-level=all",
+               pdf.string(), plain.string()};
+  test::RunProcess(qpdf);
+  const std::string bytes = test::readAll(plain);
+  for (const auto& [open, close] :
+       {std::pair{"<rsm:CrossIndustryInvoice", "</rsm:CrossIndustryInvoice>"},
+        std::pair{"<rsm:CrossIndustryDocument", "</rsm:CrossIndustryDocument>"},
+        std::pair{"<Invoice", "</Invoice>"}}) {
     const auto end = bytes.find(close);
-    if (end == std::string::npos) continue;
-    const auto begin = bytes.rfind(open, end);
-    if (begin == std::string::npos) continue;
-    return bytes.substr(begin, end + std::string(close).size() - begin);
+    const auto begin = end == std::string::npos ? end : bytes.rfind(open, end);
+    if (begin != std::string::npos)
+      return bytes.substr(begin, end + std::string(close).size() - begin);
   }
   return {};
 }
@@ -204,51 +106,49 @@ std::string xmlOfPdf(const fs::path& pdf, const fs::path& work) {
 // as skipped instead of vanishing (or failing as an empty instantiation).
 std::vector<std::string> corpusFiles() {
   if (!test::CorpusMissing().empty()) return {""};
-  const std::string corpus = test::CorpusDir();
   std::vector<std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(corpus)) {
-    if (!entry.is_regular_file()) continue;
+  for (const auto& entry : fs::recursive_directory_iterator(test::CorpusDir())) {
     std::string ext = entry.path().extension().string();
     std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
-    if (ext == ".xml" || ext == ".pdf") {
-      files.push_back(fs::relative(entry.path(), corpus).string());
-    }
+    if (entry.is_regular_file() && (ext == ".xml" || ext == ".pdf"))
+      files.push_back(fs::relative(entry.path(), test::CorpusDir()).string());
   }
   std::sort(files.begin(), files.end());
   return files;
 }
 
-class ReaderCorpus : public ::testing::TestWithParam<std::string> {
- protected:
-  void SetUp() override {
-    work_ = fs::temp_directory_path() /
-            ("belvora-corpus-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-    fs::create_directories(work_ / "out");
-  }
-  void TearDown() override { fs::remove_all(work_); }
-
-  fs::path work_;
-  static inline int counter_ = 0;
-};
-
-std::size_t filesIn(const fs::path& dir) {
-  return static_cast<std::size_t>(
-      std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
-}
-
-double shown(const std::string& text, const std::string& language) {
-  const auto value = reader::ParseViewNumber(text, language);
-  EXPECT_TRUE(value.has_value()) << "not a number: '" << text << "'";
-  return value.value_or(NAN);
-}
+class ReaderCorpus : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(ReaderCorpus, ReadsWithTheDocumentsEssentialFields) {
   BELVORA_REQUIRE_CORPUS();
+  test::TempDir work;
+  fs::create_directory(work.path() / "out");
   const fs::path file = fs::path(test::CorpusDir()) / GetParam();
   const bool pdf = file.extension() == ".pdf";
-  const std::string xml = pdf ? xmlOfPdf(file, work_) : readAll(file);
-  ASSERT_FALSE(xml.empty()) << "no invoice XML found independently";
-  const Expected want = expectationsFor(xml);
+  Plain p(pdf ? xmlOfPdf(file, work.path()) : test::readAll(file));
+  const std::string root = p.str("local-name(/*)"), ns = p.str("namespace-uri(/*)");
+  ASSERT_FALSE(root.empty()) << "no invoice XML found independently";
+  const bool cii = root == "CrossIndustryInvoice" &&
+                   ns == "urn:un:unece:uncefact:data:standard:CrossIndustryInvoice:100";
+  const bool ubl = (root == "Invoice" || root == "CreditNote") &&
+                   ns.starts_with("urn:oasis:names:specification:ubl:schema:xsd:");
+  const int syntax = cii ? 1 : !ubl ? 0 : root == "Invoice" ? 3 : 2;
+  // A file for each embedded content, a shortcut for each web address (http
+  // or https in any letter case); other addresses are only reported.
+  const std::string ref =
+      ln(cii ? "//AdditionalReferencedDocument" : "//AdditionalDocumentReference");
+  const std::string uri =
+      "normalize-space(" + ln(cii ? "URIID" : "Attachment/ExternalReference/URI") + ")";
+  const std::string content =
+      ln(cii ? "AttachmentBinaryObject" : "Attachment/EmbeddedDocumentBinaryObject");
+  const std::string lower = "translate(" + uri + ",'HTPS','htps')";
+  const std::string web =
+      "(starts-with(" + lower + ",'http://') or starts-with(" + lower + ",'https://'))";
+  const std::size_t files = syntax == 0 ? 0
+                                        : p.count(ref + "[normalize-space(" + content + ")!='']") +
+                                              p.count(ref + "[" + web + "]");
+  const std::size_t notLinked =
+      syntax == 0 ? 0 : p.count(ref + "[" + uri + "!=''][not(" + web + ")]");
 
   // Alternate the languages over the corpus: both separators get exercised.
   const std::string language = std::hash<std::string>{}(GetParam()) % 2 ? "DE" : "GB";
@@ -256,49 +156,57 @@ TEST_P(ReaderCorpus, ReadsWithTheDocumentsEssentialFields) {
   fake->answers.push_back(false);  // "Open export folder?"
   reader::ReaderSettings settings;
   settings.invoiceFile = file.string();
-  settings.outputFolder = (work_ / "out").string();
+  settings.outputFolder = work / "out";
   settings.language = language;
   reader::ViewModel view;
 
   ASSERT_TRUE(reader::ReadXML(settings, view));
   EXPECT_TRUE(view.saveEnabled);
   // Only addresses that are no web address are reported, in one message.
-  EXPECT_EQ(fake->messages().size(), want.notLinked > 0 ? 1u : 0u);
-  EXPECT_EQ(settings.attachmentsLost, want.notLinked > 0);
-  EXPECT_EQ(view.syntax, want.syntax);
+  EXPECT_EQ(fake->messages().size(), notLinked > 0 ? 1u : 0u);
+  EXPECT_EQ(settings.attachmentsLost, notLinked > 0);
+  EXPECT_EQ(view.syntax, syntax);
   if (pdf) {
     EXPECT_EQ(fs::path(settings.invoiceFile).filename(), "zFile.xml");
   }
-
-  if (want.syntax == 0) {
+  const auto written = std::distance(fs::directory_iterator(work.path() / "out"), {});
+  if (syntax == 0) {
     // ZUGFeRD 1.0 and other documents in neither syntax: cleared fields.
     EXPECT_EQ(view.txtRechnungdaten[reader::InvoiceNumber], "");
     EXPECT_EQ(view.txtRechnungdaten[reader::InvoiceType], "380");
     EXPECT_EQ(view.txtRechnungdaten[reader::TaxAmount], "0,00");
     EXPECT_TRUE(view.lvTable.rows.empty());
-    EXPECT_EQ(filesIn(work_ / "out"), 0u);
+    EXPECT_EQ(written, 0);
     return;
   }
-  EXPECT_EQ(*view.field("InvoiceNumber"), want.number);
-  EXPECT_EQ(*view.field("InvoiceDate"), want.date);
-  EXPECT_EQ(*view.field("SellerName"), want.seller);
-  EXPECT_EQ(*view.field("BuyerName"), want.buyer);
-  EXPECT_NEAR(shown(*view.field("PaymentDue"), language), want.due, 0.005);
-  EXPECT_NEAR(shown(*view.field("SumOfNet"), language), want.lineTotal, 0.005);
-  EXPECT_NEAR(shown(*view.field("TaxBasisTotal"), language), want.taxBasis, 0.005);
-  EXPECT_EQ(view.lvTable.rows.size(), want.lines);
-  EXPECT_EQ(filesIn(work_ / "out"), want.files);
+  for (const auto& f : kFields) {
+    const std::string want = p.str(ln(cii ? f.cii : f.ubl)), shown = *view.field(f.field);
+    if (f.field == std::string("InvoiceDate")) {
+      const std::string d = std::regex_replace(want, std::regex("-"), "");
+      EXPECT_EQ(shown,
+                d.size() < 8 ? "" : d.substr(6, 2) + "." + d.substr(4, 2) + "." + d.substr(0, 4));
+    } else if (&f >= &kFields[4]) {
+      const auto value = reader::ParseViewNumber(shown, language);
+      ASSERT_TRUE(value.has_value()) << f.field << " not a number: " << shown;
+      EXPECT_NEAR(*value, std::strtod(want.c_str(), nullptr), 0.005) << f.field;
+    } else {
+      EXPECT_EQ(shown, want) << f.field;
+    }
+  }
+  EXPECT_EQ(view.lvTable.rows.size(),
+            p.count(ln(cii ? "//IncludedSupplyChainTradeLineItem[*]"
+                           : "/*/InvoiceLine[*] | /*/CreditNoteLine[*]")));
+  EXPECT_EQ(static_cast<std::size_t>(written), files);
   // The question is asked exactly when a file was written.
   const bool asked = !fake->calls.empty() && fake->calls.back().text == "Open export folder?";
-  EXPECT_EQ(asked, want.files > 0);
+  EXPECT_EQ(asked, files > 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(All, ReaderCorpus, ::testing::ValuesIn(corpusFiles()),
                          [](const ::testing::TestParamInfo<std::string>& info) {
-                           if (info.param.empty()) return std::string("CorpusMissing");
-                           std::string name;
-                           for (char c : info.param)
-                             name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                           std::string name = info.param.empty() ? "CorpusMissing" : info.param;
+                           for (char& c : name)
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                            return name;
                          });
 
