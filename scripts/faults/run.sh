@@ -31,12 +31,18 @@ restore() {
 trap restore EXIT
 trap 'restore; exit 130' INT TERM
 
-# Prints the names of the fast tests that fail, sorted.
+# Prints the names of the fast tests that fail, sorted. The tests get a
+# temporary folder of their own: a fault that writes beside a test's folder
+# must not leave files that fail later runs or other people's tests.
 failing_tests() {
-  local log=$build/Testing/Temporary/LastTestsFailed.log
+  local log=$build/Testing/Temporary/LastTestsFailed.log tmp
   rm -f "$log"
-  ctest --test-dir "$build" -LE "slow|package" -j2 --timeout 300 -Q --output-log "$1" || true
-  if [ -f "$log" ]; then cut -d: -f2- "$log" | sort; fi
+  tmp=$(mktemp -d "$logs/tmp.XXXXXX")
+  TMPDIR=$tmp ctest --test-dir "$build" -LE "slow|package" -j2 --timeout 300 -Q \
+    --output-log "$1" || true
+  rm -rf "$tmp"
+  # Lines are "number:name  # GetParam() = ..."; the name is enough.
+  if [ -f "$log" ]; then cut -d: -f2- "$log" | sed 's/  # .*//' | sort; fi
 }
 
 # Tests that fail on the clean tree say nothing about a fault.
