@@ -37,7 +37,7 @@ trap 'restore; exit 130' INT TERM
 failing_tests() {
   local log=$build/Testing/Temporary/LastTestsFailed.log tmp
   rm -f "$log"
-  tmp=$(mktemp -d "$logs/tmp.XXXXXX")
+  tmp=$(mktemp -d /tmp/belvora-faults.XXXXXX)
   TMPDIR=$tmp ctest --test-dir "$build" -LE "slow|package" -j2 --timeout 300 -Q \
     --output-log "$1" || true
   rm -rf "$tmp"
