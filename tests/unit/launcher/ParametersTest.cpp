@@ -56,8 +56,12 @@ TEST(ParseFlag, KnownWordsAndTheDefaultForEverythingElse) {
 }
 
 TEST(Usage, DescriptionAndExamplesAsTheWindowShowsThem) {
-  const std::string lines =
+  // The file shows the examples with the default temporary folder.
+  std::string lines =
       belvora::test::readAll(BELVORA_TEST_DATA_DIR "/launcher/usage-description.txt");
+  const std::string temp = TempFolder();
+  for (size_t at = 0; (at = lines.find("=/tmp/", at)) != std::string::npos; at += temp.size() + 2)
+    lines.replace(at + 1, 4, temp);
   EXPECT_EQ(UsageDescription("\r\n"), std::regex_replace(lines, std::regex("\n"), "\r\n"));
 
   const auto& ex = UsageExamples();

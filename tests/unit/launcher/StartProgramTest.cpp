@@ -9,6 +9,7 @@
 #include <sstream>
 #include <thread>
 
+#include "Environment.h"
 #include "Usage.h"
 #include "belvora/version.h"
 #include "support/Process.h"
@@ -31,7 +32,8 @@ class StartProgram : public ::testing::Test {
                                  const std::vector<std::string>& env = {}) {
     belvora::test::Run run{
         .argv = {BELVORA_START_EXE},
-        .env = {"BELVORA_UI=console", "XDG_CONFIG_HOME=" + dir / "config", "PATH=/usr/bin:/bin"},
+        .env = {"BELVORA_UI=console", "XDG_CONFIG_HOME=" + dir / "config", "PATH=/usr/bin:/bin",
+                "TMPDIR=" + start::TempFolder()},  // the usage examples name it
         .replaceEnvironment = true};
     run.argv.insert(run.argv.end(), args.begin(), args.end());
     run.env.insert(run.env.end(), env.begin(), env.end());
