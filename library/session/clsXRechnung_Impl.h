@@ -17,7 +17,7 @@ namespace belvora {
 struct clsXRechnung::Impl {
   session::SessionValues session;
   settings::SettingValues recorded;  // what the settings store records of this object
-  bool hasRecord = false;             // recorded holds a session's or the dialog's values
+  bool hasRecord = false;            // recorded holds a session's or the dialog's values
   std::unique_ptr<db::Connection> connection;
   std::unique_ptr<db::Cursor> lines;  // on its first row when hasRow
   bool hasRow = false;
