@@ -106,6 +106,7 @@ TEST(CorpusPdfs, ExtractTheInvoiceTheProducerEmbedded) {
 // ---- choice among several embedded files ---------------------------------
 
 TEST(FindInvoiceXml, TakesTheInvoiceByContentNotByAPreferredNameAlone) {
+  BELVORA_REQUIRE_CORPUS();  // the invoices inside come from the corpus
   struct Case {
     std::string file;
     Names names;
@@ -142,6 +143,7 @@ TEST(FindInvoiceXml, PreferredNamesInAnyLetterCaseAndInTheirOrder) {
 }
 
 TEST(FindInvoiceXml, WalksUnsortedNestedNameTreesCyclesAndAssociatedFiles) {
+  BELVORA_REQUIRE_CORPUS();  // the invoices inside come from the corpus
   PdfBuilder b;
   auto first = b.leaf({{"mm", b.fileSpec("z.txt", "text")}});
   auto root = b.node({first, b.leaf({{"zz", b.fileSpec("notes.xml", kNotes)},
@@ -168,6 +170,7 @@ TEST(FindInvoiceXml, WalksUnsortedNestedNameTreesCyclesAndAssociatedFiles) {
 }
 
 TEST(FindInvoiceXml, CandidatesAreJudgedByTheirFirstBytes) {
+  BELVORA_REQUIRE_CORPUS();  // the invoices inside come from the corpus
   // Bombs of zeros and of blanks are passed over after their head, and so
   // is a cut-off invoice; the whole one after them is taken.
   PdfBuilder b;
@@ -187,6 +190,7 @@ TEST(FindInvoiceXml, CandidatesAreJudgedByTheirFirstBytes) {
 // ---- the work file -------------------------------------------------------
 
 TEST(ExtractInvoiceXml, OutcomeAndWorkFileForEachKindOfFile) {
+  BELVORA_REQUIRE_CORPUS();  // the invoices inside come from the corpus
   belvora::test::TempDir dir;
   writeAll(dir / "damaged.pdf", "%PDF-1.7\n\x01\x02 trailer <<>>\n");
   writeAll(dir / "empty.pdf", "");
@@ -226,6 +230,7 @@ TEST(ExtractInvoiceXml, OutcomeAndWorkFileForEachKindOfFile) {
 }
 
 TEST(ExtractInvoiceXml, EveryWorkFileIsPrivateItsOwnAndGoesWithItsObject) {
+  BELVORA_REQUIRE_CORPUS();  // the invoices inside come from the corpus
   belvora::test::TempDir tmp;
   const std::string oldTmp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
   ::setenv("TMPDIR", tmp.path().c_str(), 1);  // the work folder is this test's own
@@ -307,6 +312,7 @@ TEST(IsPdfFile, ByEndingInAnyCaseOrByContent) {
 // ---- content checks ------------------------------------------------------
 
 TEST(LooksLikeInvoiceXml, JudgesRootElementAndNamespace) {
+  BELVORA_REQUIRE_CORPUS();  // the invoices inside come from the corpus
   const char* const kHeads[] = {"head invoice", "head other", "head undecided"};  // RootVerdict
   const auto cases = belvora::test::ReadCaseTable(kData + "roots.tsv");
   for (const auto& c : cases) {
