@@ -73,11 +73,11 @@ class PdfBuilder {
   // A file specification whose stream holds already Flate-compressed bytes,
   // written as they are.
   QPDFObjectHandle compressedFileSpec(const std::string& name, const std::string& compressed) {
-    QPDFObjectHandle spec = fileSpec(name, "");
-    QPDFObjectHandle stream = spec.getKey("/EF").getKey("/F");
+    QPDFObjectHandle entry = fileSpec(name, "");
+    QPDFObjectHandle stream = entry.getKey("/EF").getKey("/F");
     stream.replaceStreamData(compressed, QPDFObjectHandle::newName("/FlateDecode"),
                              QPDFObjectHandle::newNull());
-    return spec;
+    return entry;
   }
 
   // A name tree leaf holding the pairs in the order given (sorted or not).

@@ -16,9 +16,9 @@
 
 #include "ReaderTestSupport.h"
 #include "platform/pdf/EmbeddedFiles.h"
+#include "support/PdfBuilder.h"
 #include "support/Process.h"
 #include "support/SharedArtefacts.h"
-#include "unit/pdf/PdfTestSupport.h"
 
 using belvora::test::readAll;
 using belvora::test::rowsOf;

@@ -56,7 +56,7 @@ std::map<std::string, Case> Cases() {
     for (std::size_t at; (at = f[2].find("\\n")) != std::string::npos;) f[2].replace(at, 2, "\n");
     std::string xml = small;
     for (const auto& [key, value] :
-         {std::pair{"{spec}", f[1]}, {"{settlement}", f[2]}, {"{summation}", f[3]}})
+         {std::pair{"{guideline}", f[1]}, {"{settlement}", f[2]}, {"{summation}", f[3]}})
       xml.replace(xml.find(key), std::string(key).size(), value);
     cases[f[0]] = {xml, f[4]};
   }
